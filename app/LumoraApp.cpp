@@ -1,30 +1,17 @@
 #include "app/LumoraApp.h"
 
-#include "app/Settings.h"
+#include "app/StartUp.h"
 #include "framework/Dialog.h"
 #include "framework/MessageBox.h"
-#include "framework/Text.h"
 
 #include <commctrl.h>
 #include <new>
-#include <vector>
 
-std::string ModuleDirectory(HMODULE module) {
-  std::vector<char> path(MAX_PATH + 1, '\0');
-  DWORD length = GetModuleFileNameA(module, path.data(), MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return {};
-  return DirectoryWithBackslash(std::string(path.data(), length));
+namespace {
+LumoraApp theApp;
 }
 
-void EnsureSettingsFile(const std::string& moduleDirectory) {
-  std::string path = SettingsPath(moduleDirectory);
-  if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return;
-  WritePrivateProfileStringA("Setup", "OverlayText", "Lumora", path.c_str());
-}
-
-int ReadLanguage(const std::string& moduleDirectory) {
-  return ReadSetupInt(SettingsPath(moduleDirectory), "Language");
-}
+LumoraApp& TheApp() { return theApp; }
 
 BOOL LumoraApp::InitInstance() {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
@@ -40,7 +27,8 @@ BOOL LumoraApp::InitInstance() {
   language = ReadLanguage(moduleDirectory);
 
   Dialog mainDialog(102);
-  mainWindow = nullptr;
   mainDialog.DoModal();
   return FALSE;
 }
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) { return theApp.RunProgram(instance); }

@@ -1,4 +1,89 @@
 // Resource and control ids of Lumora's dialogs, bitmaps, icons and accelerators.
+// Every id is fixed here once, so that each dialog's script can use it.
 #pragma once
 
+// Dialogs
+#define IDD_ABOUT 100
 #define IDD_MAIN 102
+#define IDD_SETTINGS 130
+#define IDD_SUBJECT_EDIT 147
+#define IDD_PACKAGE 177
+
+// Icon and accelerators
+#define IDI_LUMORA 128
+#define IDR_ACCELERATORS 136
+
+// Button bitmaps (normal, pressed, hover, disabled looks)
+#define IDB_HELP_PRESSED 149
+#define IDB_RECORD_PRESSED 150
+#define IDB_RECORD_NORMAL 151
+#define IDB_HELP_NORMAL 152
+#define IDB_ABOUT_PRESSED 153
+#define IDB_ABOUT_NORMAL 154
+#define IDB_HELP_HOVER 155
+#define IDB_ABOUT_HOVER 156
+#define IDB_PACKAGE_HOVER 157
+#define IDB_SETTINGS_HOVER 158
+#define IDB_PACKAGE_PRESSED 159
+#define IDB_PACKAGE_NORMAL 160
+#define IDB_SETTINGS_PRESSED 161
+#define IDB_SETTINGS_NORMAL 162
+#define IDB_EDIT_HOVER 163
+#define IDB_EDIT_PRESSED 164
+#define IDB_EDIT_NORMAL 165
+#define IDB_STOP_PRESSED 166
+#define IDB_STOP_NORMAL 167
+#define IDB_SETTINGS_PICTURE 168
+#define IDB_CANCEL_HOVER 169
+#define IDB_CANCEL_PRESSED 170
+#define IDB_CANCEL_NORMAL 171
+#define IDB_OK_HOVER 172
+#define IDB_OK_PRESSED 173
+#define IDB_OK_NORMAL 174
+#define IDB_SETTINGS_PICTURE_PRESSED 175
+
+// Main window (dialog 102)
+#define IDC_RECORD 1002
+#define IDC_EXIT 1005
+#define IDC_SETTINGS 1006
+#define IDC_HIDDEN_1007 1007
+#define IDC_PREVIEW 1008
+#define IDC_HIDDEN_1013 1013
+#define IDC_HIDDEN_1026 1026
+#define IDC_LESSON_LIST 1082
+#define IDC_PACKAGE 1086
+#define IDC_ABOUT 1087
+#define IDC_HELP_BUTTON 1088
+#define IDC_SUBJECT 1089
+#define IDC_EDIT_SUBJECT 1090
+
+// Commands
+#define ID_HELP_CONTENTS 32784
+#define ID_SNAPSHOT 32790
+
+// About box (dialog 100)
+#define IDC_ABOUT_MAKER 1098
+#define IDC_ABOUT_WEB 1038
+#define IDC_ABOUT_MAIL 1039
+
+// Settings dialog (dialog 130)
+#define IDC_SETTINGS_VIDEO_LABEL 1026
+#define IDC_SETTINGS_AUDIO_LABEL 1030
+#define IDC_SETTINGS_FOLDER_LABEL 1029
+#define IDC_SETTINGS_VIDEO 1034
+#define IDC_SETTINGS_AUDIO 1035
+#define IDC_SETTINGS_LOCATION 1069
+#define IDC_SETTINGS_BROWSE 1070
+#define IDC_SETTINGS_PICTURE 1083
+
+// Subject edit dialog (dialog 147)
+#define IDC_SUBJECT_TEXT 1080
+
+// Package dialog (dialog 177)
+#define IDC_PACKAGE_FOLDER 1091
+#define IDC_PACKAGE_BROWSE 1092
+#define IDC_PACKAGE_NAME 1093
+#define IDC_PACKAGE_PASSWORD 1094
+#define IDC_PACKAGE_FOLDER_LABEL 1095
+#define IDC_PACKAGE_NAME_LABEL 1096
+#define IDC_PACKAGE_PASSWORD_LABEL 1097

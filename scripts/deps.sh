@@ -9,7 +9,7 @@ LUMORA_PACKAGES=(
   googletest
   wine wine32:i386 libasound2-plugins:i386
   xvfb xauth x11-utils xdotool
-  fonts-wqy-microhei locales
+  fonts-wqy-microhei fonts-wine locales
   ffmpeg p7zip-full imagemagick sox fp-utils
 )
 

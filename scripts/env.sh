@@ -18,6 +18,8 @@ lumora_ensure_prefix() {
     flock 9
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
       wineboot -i >/dev/null 2>&1 || true
+      # Without a window manager (Xvfb) Wine draws captions and frames itself.
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true
       wineserver -w || true
     fi
   ) 9>"$WINEPREFIX.lock"

@@ -1,4 +1,4 @@
-#include "app/LumoraApp.h"
+#include "app/StartUp.h"
 #include "app/Settings.h"
 #include "framework/Handles.h"
 #include "mainwnd/FolderOps.h"
