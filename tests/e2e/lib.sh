@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Helpers for end-to-end checks of the real Lumora.exe under Wine on the current X display.
+# Each check copies the program folder into a scratch folder of its own, so runs never share state.
+set -euo pipefail
+
+E2E_SHOTS=${LUMORA_BUILD:?}/screenshots
+mkdir -p "$E2E_SHOTS"
+
+# Copies the program folder to a fresh scratch folder; sets E2E_PROGRAM (Unix path).
+e2e_program_folder() {
+  E2E_PROGRAM=$(mktemp -d "${TMPDIR:-/tmp}/lumora-e2e.XXXXXX")
+  cp -r "$LUMORA_DIST"/. "$E2E_PROGRAM"/
+  rm -f "$E2E_PROGRAM/Setup.ini"
+}
+
+# The Windows path of a Unix path (Wine maps / to drive Z:).
+e2e_winpath() { echo "Z:${1//\//\\}"; }
+
+# Starts Lumora.exe from the scratch program folder; sets E2E_PID.
+e2e_start() {
+  (cd "$E2E_PROGRAM" && exec wine Lumora.exe >"$E2E_PROGRAM/wine.log" 2>&1) &
+  E2E_PID=$!
+}
+
+# Waits until a window whose name contains $1 is shown; prints its X id.
+e2e_wait_window() {
+  local name=$1 timeout=${2:-60} id i
+  for ((i = 0; i < timeout * 4; i++)); do
+    id=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -1 || true)
+    if [ -n "$id" ]; then echo "$id"; return 0; fi
+    sleep 0.25
+  done
+  echo "no window named '$name' after ${timeout}s" >&2
+  return 1
+}
+
+# Waits until no visible window's name contains $1.
+e2e_wait_window_gone() {
+  local name=$1 timeout=${2:-30} i
+  for ((i = 0; i < timeout * 4; i++)); do
+    xdotool search --onlyvisible --name "$name" >/dev/null 2>&1 || return 0
+    sleep 0.25
+  done
+  echo "window '$name' still there after ${timeout}s" >&2
+  return 1
+}
+
+# Sends keys to a window (xdotool key names, e.g. F5, Escape, y).
+e2e_key() {
+  local window=$1; shift
+  # Without a window manager only the input focus can be set; the keys then go through XTEST.
+  xdotool windowfocus --sync "$window" >/dev/null 2>&1 || true
+  xdotool key "$@"
+}
+
+# Saves a screenshot of the whole screen under build/screenshots/<name>.png.
+e2e_screenshot() {
+  import -window root "$E2E_SHOTS/$1.png"
+  echo "screenshot: $E2E_SHOTS/$1.png"
+}
+
+# Waits for the program to end; fails after the timeout.
+e2e_wait_exit() {
+  local timeout=${1:-30} i
+  for ((i = 0; i < timeout * 4; i++)); do
+    kill -0 "$E2E_PID" 2>/dev/null || { wait "$E2E_PID" 2>/dev/null || true; return 0; }
+    sleep 0.25
+  done
+  echo "Lumora.exe did not end after ${timeout}s" >&2
+  return 1
+}
+
+# Ends whatever is left of a check: the program and the scratch folder.
+e2e_cleanup() {
+  if [ -n "${E2E_PID:-}" ] && kill -0 "$E2E_PID" 2>/dev/null; then
+    kill "$E2E_PID" 2>/dev/null || true
+    wineserver -k 2>/dev/null || true
+  fi
+  [ -n "${E2E_PROGRAM:-}" ] && rm -rf "$E2E_PROGRAM"
+  return 0
+}
+
+e2e_fail() { echo "FAILED: $*" >&2; exit 1; }
