@@ -1,8 +1,8 @@
 #include "app/LumoraApp.h"
 
 #include "app/StartUp.h"
-#include "framework/Dialog.h"
 #include "framework/MessageBox.h"
+#include "mainwnd/MainDialog.h"
 
 #include <commctrl.h>
 #include <new>
@@ -26,8 +26,9 @@ BOOL LumoraApp::InitInstance() {
   }
   language = ReadLanguage(moduleDirectory);
 
-  Dialog mainDialog(102);
+  MainDialog mainDialog(moduleDirectory, language);
   mainDialog.DoModal();
+  mainWindow = nullptr;
   return FALSE;
 }
 

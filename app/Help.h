@@ -1,0 +1,10 @@
+// The help file of the interface language, opened by F1.
+#pragma once
+#include <windows.h>
+#include <string>
+
+// moduleDirectory + "Lumora_zh.CHM" for language 0, + "Lumora_en.CHM" for 1, empty otherwise.
+std::string HelpFilePath(const std::string& moduleDirectory, int language);
+// Asks the shell to open the help file maximised; neither waits nor checks the result
+// (a missing file or a language without one simply opens nothing).
+void OpenHelpFile(HWND owner, const std::string& moduleDirectory, int language);

@@ -1,0 +1,237 @@
+#include "mainwnd/MainDialog.h"
+
+#include "app/Help.h"
+#include "framework/App.h"
+#include "framework/MessageBox.h"
+#include "mainwnd/AboutDialog.h"
+#include "mainwnd/FolderOps.h"
+#include "mainwnd/MainWindowHandle.h"
+#include "resources/resource.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+#include <vector>
+
+namespace {
+constexpr DWORD kMaxSubjectBytes = 102400;
+constexpr int kWindowWidth = 752;
+constexpr int kWindowHeight = 475;
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+// A picture button's place in client pixels and its normal, pressed and hover pictures.
+struct ButtonPlace {
+  int id;
+  int x, y, width, height;
+  UINT normal, pressed, hover;
+};
+
+// The subject file's bytes as stored (at most the first 100 KB); empty when it cannot be read.
+// Opening creates a missing file empty, as the lesson folder expects one to exist.
+std::string ReadSubjectBytes(const std::string& path) {
+  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return {};
+  std::vector<char> buffer(kMaxSubjectBytes);
+  DWORD read = 0;
+  if (!ReadFile(file.Get(), buffer.data(), kMaxSubjectBytes, &read, nullptr)) return {};
+  return std::string(buffer.data(), read);
+}
+}  // namespace
+
+MainDialog::MainDialog(std::string appModuleDirectory, int appLanguage)
+    : Dialog(IDD_MAIN),
+      appModuleDirectory_(std::move(appModuleDirectory)),
+      appLanguage_(appLanguage),
+      whiteBrush_(CreateSolidBrush(kWhite)) {
+  appIcon = LoadIconA(ResourceInstance(), MAKEINTRESOURCEA(IDI_LUMORA));
+
+  // Commands. 1002 (record/stop, F5), 1006 (settings), 1086 (package) and 1090 (subject edit)
+  // are routed by the recording session and the lesson library. 1088 (帮助) has no action of
+  // its own: F1 opens the help.
+  OnCommand(IDC_ABOUT, [this] { ShowAbout(); });
+  OnCommand(ID_HELP_CONTENTS, [this] { ShowHelp(); });
+  OnCommand(IDC_EXIT, [this] { SendMessageA(hwnd_, WM_CLOSE, 0, 0); });
+
+  // Window messages.
+  OnMessage(WM_CLOSE, [this](WPARAM, LPARAM) -> LRESULT {
+    ConfirmExit();
+    return 0;
+  });
+  OnMessage(WM_CTLCOLORSTATIC, [this](WPARAM wp, LPARAM lp) { return OnControlColour(WM_CTLCOLORSTATIC, wp, lp); });
+  OnMessage(WM_CTLCOLORLISTBOX, [this](WPARAM wp, LPARAM lp) { return OnControlColour(WM_CTLCOLORLISTBOX, wp, lp); });
+  OnMessage(WM_PAINT, [this](WPARAM, LPARAM) { return OnPaint(); });
+  OnMessage(WM_QUERYDRAGICON, [this](WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(appIcon); });
+
+  // Notifications of the lesson list (NM_CLICK, NM_DBLCLK from 1082) are routed by the lesson library.
+}
+
+MainDialog::~MainDialog() {
+  if (MainWindowHandle == hwnd_) MainWindowHandle = nullptr;
+}
+
+BOOL MainDialog::OnInitDialog() {
+  // 1. Base initialisation: the picture buttons are bound, and this dialog is the
+  //    application's main window while it runs.
+  Dialog::OnInitDialog();
+  recordButton.SubclassDlgItem(IDC_RECORD, hwnd_);
+  settingsButton.SubclassDlgItem(IDC_SETTINGS, hwnd_);
+  packageButton.SubclassDlgItem(IDC_PACKAGE, hwnd_);
+  aboutButton.SubclassDlgItem(IDC_ABOUT, hwnd_);
+  helpButton.SubclassDlgItem(IDC_HELP_BUTTON, hwnd_);
+  editButton.SubclassDlgItem(IDC_EDIT_SUBJECT, hwnd_);
+  if (WinApp* app = WinApp::Current()) app->mainWindow = hwnd_;
+
+  // 2. Caption.
+  SetWindowTextA(hwnd_, "Lumora会议记录系统");
+
+  // 3. Settings, devices, buttons, list and size; without Setup.ini the window stays bare.
+  SetupMainWindow();
+
+  // 4. The subject of the next recording.
+  ShowStartSubject();
+
+  // 5. Icons.
+  SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon));
+  SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon));
+
+  // 6. Device-interface notifications for camera plug-in: registered here by the capture engine.
+
+  // 7. To the foreground.
+  SetForegroundWindow(hwnd_);
+
+  // 8. Windows Media profile manager, screen codec check and writer: prepared here by the
+  //    capture engine (InitScreenProfileWriter).
+
+  // 9.
+  return TRUE;
+}
+
+BOOL MainDialog::SetupMainWindow() {
+  // 1. Accelerators and the program folder.
+  accelerators = LoadAcceleratorsA(ResourceInstance(), MAKEINTRESOURCEA(IDR_ACCELERATORS));
+  moduleDirectory = appModuleDirectory_;
+
+  // 2. This thread is a single-threaded COM apartment for the rest of the program's life.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+
+  // 3. The target of the capture engine's posted notifications.
+  MainWindowHandle = hwnd_;
+
+  // 4. Without Setup.ini there are no settings to work with.
+  if (!PathExists(moduleDirectory + "Setup.ini")) {
+    AppMessageBox("Setup.ini文件不存在！");
+    return FALSE;
+  }
+
+  // 5. Device slots emptied and the capture devices enumerated: the capture engine's
+  //    EnumerateCaptureDevices goes here.
+
+  // 6. Settings.
+  LoadSettings(settings, moduleDirectory);
+
+  // 7. Device indexes clamped to the devices found, devices selected and the preview built:
+  //    the capture engine's SelectDevicesByIndex and BuildPreviewGraph go here.
+
+  // 8. Save directory.
+  ResolveSaveDir(settings);
+
+  // 9. Picture buttons, placed in client pixels.
+  SetRecordButtonLook(false);
+  const ButtonPlace places[] = {
+      {IDC_SETTINGS, 503, 402, 56, 20, IDB_SETTINGS_NORMAL, IDB_SETTINGS_PRESSED, IDB_SETTINGS_HOVER},
+      {IDC_PACKAGE, 563, 402, 56, 20, IDB_PACKAGE_NORMAL, IDB_PACKAGE_PRESSED, IDB_PACKAGE_HOVER},
+      {IDC_ABOUT, 623, 402, 56, 20, IDB_ABOUT_NORMAL, IDB_ABOUT_PRESSED, IDB_ABOUT_HOVER},
+      {IDC_HELP_BUTTON, 683, 402, 56, 20, IDB_HELP_NORMAL, IDB_HELP_PRESSED, IDB_HELP_HOVER},
+      {IDC_EDIT_SUBJECT, 683, 218, 56, 20, IDB_EDIT_NORMAL, IDB_EDIT_PRESSED, IDB_EDIT_HOVER},
+  };
+  MoveWindow(Item(IDC_RECORD), 178, 380, 176, 56, TRUE);
+  for (const ButtonPlace& place : places) {
+    if (auto* button = static_cast<CSkinButton*>(Window::FromHandle(Item(place.id)))) {
+      button->LoadBitmaps(place.normal, place.pressed, place.hover, 0);
+    }
+    MoveWindow(Item(place.id), place.x, place.y, place.width, place.height, TRUE);
+  }
+
+  // 10. The template's list view (LVS_LIST) becomes a small-icon view (LVS_SMALLICON).
+  HWND list = Item(IDC_LESSON_LIST);
+  SetWindowLongA(list, GWL_STYLE, (GetWindowLongA(list, GWL_STYLE) ^ 0x0001) | WS_VISIBLE);
+
+  // 11. Window size, keeping its place.
+  SetWindowPos(hwnd_, nullptr, 0, 0, kWindowWidth, kWindowHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+  // 12. The lesson list is filled here by the lesson library (FillLessonList).
+  return TRUE;
+}
+
+void MainDialog::ShowStartSubject() {
+  std::string path = settings.SaveDir + "\\subject.txt";
+  if (!PathExists(path)) {
+    CopyFileA((moduleDirectory + "\\template\\html\\subject.txt").c_str(), path.c_str(), FALSE);
+  }
+  // Shown as stored until the lesson library's conversion of "<br>" and "&nbsp;" is used here.
+  SetItemText(IDC_SUBJECT, ReadSubjectBytes(path));
+  currentSubjectPath = path;
+}
+
+void MainDialog::SetRecordButtonLook(bool recording) {
+  if (recording) {
+    recordButton.LoadBitmaps(IDB_STOP_NORMAL, IDB_STOP_PRESSED, IDB_STOP_PRESSED, 0);
+    SetItemText(IDC_RECORD, "停止录制");
+  } else {
+    recordButton.LoadBitmaps(IDB_RECORD_NORMAL, IDB_RECORD_PRESSED, IDB_RECORD_PRESSED, 0);
+    SetItemText(IDC_RECORD, "开始录制");
+  }
+  InvalidateRect(Item(IDC_RECORD), nullptr, TRUE);
+}
+
+BOOL MainDialog::PreTranslateMessage(MSG* msg) {
+  if (accelerators && TranslateAcceleratorA(hwnd_, accelerators, msg)) return TRUE;
+  return Dialog::PreTranslateMessage(msg);
+}
+
+LRESULT MainDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+  // The window's own cases come before the handler tables: the capture engine's WM_GRAPHNOTIFY,
+  // WM_DEVICECHANGE and device commands 16 to 35, and the snapshot's WM_FRAMEREADY.
+  return Dialog::WindowProc(msg, wp, lp);
+}
+
+void MainDialog::OnOK() {
+  // Enter does not end the program.
+}
+
+void MainDialog::OnCancel() { ConfirmExit(); }
+
+void MainDialog::ConfirmExit() {
+  const char* question = capturing ? "正在视频捕捉，退出将丢失捕捉内容！\r\n是否确定退出？" : "是否退出？";
+  if (ShowMessageBox(hwnd_, question, "提示", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
+  // The capture engine's TearDownGraph goes first here.
+  SaveSettings(settings, moduleDirectory);
+  // Then the Windows Media writer ends its writing (its failure is of no consequence).
+  EndDialog(IDCANCEL);
+}
+
+void MainDialog::ShowHelp() { OpenHelpFile(hwnd_, moduleDirectory, appLanguage_); }
+
+void MainDialog::ShowAbout() {
+  AboutDialog about(hwnd_);
+  about.DoModal();
+}
+
+LRESULT MainDialog::OnControlColour(UINT, WPARAM wp, LPARAM) {
+  Default();
+  SetBkColor(reinterpret_cast<HDC>(wp), kWhite);
+  return reinterpret_cast<LRESULT>(whiteBrush_.Get());
+}
+
+LRESULT MainDialog::OnPaint() {
+  if (!IsIconic(hwnd_)) return Default();
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(hwnd_, &paint);
+  SendMessageA(hwnd_, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+  int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+  DrawIcon(dc, x, y, appIcon);
+  EndPaint(hwnd_, &paint);
+  return 0;
+}

@@ -1,0 +1,64 @@
+// Lumora's main window (dialog 102): live preview, lesson list, subject panel and the row of
+// picture buttons. It routes every command of the program and holds the program's state.
+#pragma once
+#include "app/Settings.h"
+#include "controls/SkinButton.h"
+#include "framework/Dialog.h"
+#include "framework/Handles.h"
+
+#include <string>
+
+class MainDialog : public Dialog {
+public:
+  // The application's program folder (ending in a backslash) and help language.
+  MainDialog(std::string appModuleDirectory, int appLanguage);
+  ~MainDialog() override;
+
+  BOOL PreTranslateMessage(MSG* msg) override;
+
+  // Yes/No question before the program ends; on Yes tears down, saves and ends the dialog.
+  void ConfirmExit();
+  // Opens the help file of the configured language (F1).
+  void ShowHelp();
+  // Runs the About box.
+  void ShowAbout();
+  // The record button's ready look (开始录制) or its recording look (停止录制).
+  void SetRecordButtonLook(bool recording);
+
+  HICON appIcon = nullptr;
+  HACCEL accelerators = nullptr;
+  std::string moduleDirectory;
+  Settings settings;
+  std::string currentSubjectPath;
+  std::string selectedLessonFolder;
+  std::string screenOutputPath;
+  std::string videoOutputPath;
+  // Set while a recording runs; changes the exit question.
+  BOOL capturing = FALSE;
+
+  CSkinButton recordButton;
+  CSkinButton settingsButton;
+  CSkinButton packageButton;
+  CSkinButton aboutButton;
+  CSkinButton helpButton;
+  CSkinButton editButton;
+
+protected:
+  BOOL OnInitDialog() override;
+  void OnOK() override;
+  void OnCancel() override;
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+  // Loads the settings and prepares buttons, list and window size; FALSE without Setup.ini.
+  BOOL SetupMainWindow();
+  // Shows the subject of the save directory (copied from the template when missing).
+  void ShowStartSubject();
+
+private:
+  LRESULT OnControlColour(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT OnPaint();
+
+  std::string appModuleDirectory_;
+  int appLanguage_;
+  GdiObject<HBRUSH> whiteBrush_;
+};

@@ -1,0 +1,3 @@
+#include "mainwnd/MainWindowHandle.h"
+
+HWND MainWindowHandle = nullptr;
