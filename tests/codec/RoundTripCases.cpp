@@ -1,0 +1,61 @@
+#include "tests/codec/RoundTripCases.h"
+
+#include <algorithm>
+
+namespace {
+
+// Pastes the cells of `source` inside a cell-aligned rectangle (in cells, counted from the
+// bottom-left, as the blocks of the bitstream are) into `target`.
+void PasteCells(TestFrame& target, const TestFrame& source, int cellX, int cellY, int cellsWide, int cellsHigh) {
+  for (int yb = cellY * 2; yb < (cellY + cellsHigh) * 2 && yb < target.height; ++yb)
+    for (int x = cellX * 2; x < (cellX + cellsWide) * 2 && x < target.width; ++x)
+      target.At(x, target.height - 1 - yb) = source.At(x, target.height - 1 - yb);
+}
+
+}  // namespace
+
+const std::vector<RoundTripCase>& RoundTripCases() {
+  static const std::vector<RoundTripCase> cases = {
+      // At quality 10000 a picture with two colours per 2x2 cell comes back exactly.
+      {"exact_64x48", 64, 48, 8, 3, 10000, Content::ExactCells, 100},
+      {"exact_37x23", 37, 23, 6, 4, 10000, Content::ExactCells, 100},
+      {"exact_1366x768", 1366, 768, 4, 200, 10000, Content::ExactCells, 100},
+      // Quality 8000 allows a root-mean-square error of 0.8 steps of 5 bits per block and
+      // channel, about 6.6 of 255: 31.7 dB wherever eight colours can meet the bound.
+      {"natural_1366x766", 1366, 766, 5, 200, 8000, Content::Natural, 31.5},
+      {"slide_1366x768", 1366, 768, 10, 200, 8000, Content::SlideWithPointer, 31.5},
+      {"still_1366x768", 1366, 768, 12, 5, 8000, Content::Still, 31.5},
+  };
+  return cases;
+}
+
+TestFrame RoundTripFrame(const RoundTripCase& c, int index) {
+  switch (c.content) {
+    case Content::ExactCells: {
+      TestFrame frame = TwoColourCells(c.width, c.height, 1);
+      if (index > 0) {
+        // A changed patch that moves, so delta frames hold both skipped and coded blocks.
+        const TestFrame patch = TwoColourCells(c.width, c.height, 100 + index);
+        PasteCells(frame, patch, (index * 3) % std::max(1, c.width / 2), index % std::max(1, c.height / 2), 5, 3);
+      }
+      return frame;
+    }
+    case Content::Natural:
+      return NaturalPicture(c.width, c.height, index);
+    case Content::SlideWithPointer: {
+      TestFrame frame = SlidePicture(c.width, c.height);
+      DrawPointer(frame, c.width - 9 - index * 37, c.height - 5 - index * 23);
+      return frame;
+    }
+    case Content::Still: {
+      TestFrame frame = SlidePicture(c.width, c.height);
+      DrawPointer(frame, c.width - 5, c.height - 7);  // clipped at the corner
+      return frame;
+    }
+  }
+  return {};
+}
+
+bool ExpectKeyFrame(const RoundTripCase& c, int index) {
+  return index == 0 || (c.keyFrameEvery > 0 && index % int(c.keyFrameEvery) == 0);
+}
