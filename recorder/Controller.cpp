@@ -1,0 +1,147 @@
+#include "recorder/Controller.h"
+
+#include "framework/Handles.h"
+#include "recorder/AviCapture.h"
+#include "recorder/FinishRecording.h"
+#include "recorder/FrameLoop.h"
+#include "recorder/RecorderState.h"
+#include "recorder/TempPaths.h"
+#include "recorder/Vistrel.h"
+#include "recorder/audio/Mci.h"
+#include "recorder/audio/RecordingLine.h"
+#include "recorder/audio/WaveIn.h"
+
+#include <cstring>
+
+namespace {
+UniqueHandle captureIdle;
+
+void MarkCaptureRunning() {
+  if (captureIdle) ResetEvent(captureIdle.Get());
+}
+
+void MarkCaptureIdle() {
+  if (captureIdle) SetEvent(captureIdle.Get());
+}
+
+void ReadScreenSize(RecorderState& state) {
+  WindowDC screen(nullptr);
+  state.screenWidth = GetDeviceCaps(screen.Get(), HORZRES);
+  state.screenHeight = GetDeviceCaps(screen.Get(), VERTRES);
+}
+
+void StartSound(AudioMode mode) {
+  if (mode == AudioSystemSound) {
+    MciOpenWave();
+    MciSetWaveFormat();
+    MciStartRecord();
+  } else if (mode == AudioMicrophone) {
+    BeginMicrophoneRecording();
+    WaveInStartCapture(MicrophoneFormat());
+  }
+}
+
+void StopSound(AudioMode mode) {
+  if (mode == AudioSystemSound) {
+    if (ChooseTempSoundPath()) MciStopAndSave(Recorder().tempSoundPath);
+    MciClose();
+  } else if (mode == AudioMicrophone) {
+    WaveInStopCapture();
+    CloseSoundFile();
+  }
+}
+}  // namespace
+
+bool CreateCaptureIdleEvent() {
+  std::string name = VistrelIdleEventName(GetCurrentProcessId());
+  captureIdle.Reset(CreateEventA(nullptr, TRUE, TRUE, name.c_str()));
+  return captureIdle.Valid();
+}
+
+void CloseCaptureIdleEvent() { captureIdle.Reset(); }
+
+bool WaitForCaptureIdle(DWORD timeoutMs) {
+  return !captureIdle || WaitForSingleObject(captureIdle.Get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
+void OnRecord(HWND callbackWindow, const char* outputPath, int audioSource) {
+  // The capture thread reads this state until it ends; a new recording waits for it.
+  WaitForCaptureIdle(INFINITE);
+  RecorderState& state = Recorder();
+  state.callbackWindow = callbackWindow;
+  if (audioSource == AudioMicrophone) {
+    PrepareMicrophoneAudio();
+  } else if (audioSource == AudioSystemSound) {
+    PrepareSystemSoundAudio();
+  }
+  strncpy(state.outputPath, outputPath ? outputPath : "", kOutputPathBytes - 1);
+  state.outputPath[kOutputPathBytes - 1] = '\0';
+  ReadScreenSize(state);
+  state.captureRectangle = {0, 0, state.screenWidth - 1, state.screenHeight - 1};
+  StartCapture();
+}
+
+void OnStop() {
+  if (Recorder().recording.load() != 0) RequestStop();
+}
+
+void StartCapture() {
+  RecorderState& state = Recorder();
+  ReadScreenSize(state);
+  state.recording = 1;
+  MarkCaptureRunning();
+  HANDLE thread = CreateThread(nullptr, 0, CaptureThread, nullptr, 0, nullptr);
+  if (!thread) {
+    MarkCaptureIdle();
+    return;
+  }
+  SetThreadPriority(thread, THREAD_PRIORITY_NORMAL);
+  CloseHandle(thread);
+}
+
+void RequestStop() { Recorder().recording = 0; }
+
+DWORD WINAPI CaptureThread(void*) {
+  bool successorStarted = false;
+  if (ChooseTempVideoPath()) {
+    const CaptureRectangle& r = Recorder().captureRectangle;
+    successorStarted = RunCapture(r.left, r.top, r.Width(), r.Height(), kStreamRate);
+  } else {
+    // Nowhere to write: the recording ends as if it had been stopped.
+    RequestStop();
+  }
+  if (!successorStarted) MarkCaptureIdle();
+  return 0;
+}
+
+bool RunCapture(int left, int top, int width, int height, DWORD rate) {
+  RecorderState& state = Recorder();
+  AudioMode mode = state.audioMode;
+  CaptureRectangle rectangle = {left, top, left + width - 1, top + height - 1};
+  AviCapture avi;
+  AviSetUp setUp = avi.Open(state.tempVideoPath, rectangle, rate);
+  if (setUp == AviSetUp::VideoForWindowsTooOld || setUp == AviSetUp::NoProbeFrame) return false;
+
+  FrameLoopEnd end = FrameLoopEnd::Stopped;
+  if (setUp == AviSetUp::Ready) {
+    StartSound(mode);
+    end = RunFrameLoop(rectangle, [&avi](BITMAPINFOHEADER* frame, uint32_t index) {
+      return avi.WriteFrame(frame, index);
+    });
+  }
+  avi.FreeOptions();
+  StopSound(mode);
+  avi.Close();
+
+  if (avi.LastResult() != 0) {
+    RequestStop();
+    if (state.CompressorFallback == kFourccMsvc) return false;
+    state.CompressorFallback = kFourccMsvc;
+    StartCapture();
+    return true;
+  }
+  // A frame without memory ends the recording with the frames written so far.
+  if (end == FrameLoopEnd::OutOfMemory) RequestStop();
+  FinishRecording();
+  return false;
+}

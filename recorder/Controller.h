@@ -1,0 +1,18 @@
+// The recorder's life cycle: the exported start and stop, and the capture thread that records,
+// finishes the file and, after a failed AVI call, restarts once per process.
+#pragma once
+#include "recorder/Vistrel.h"
+
+#include <windows.h>
+
+void StartCapture();
+void RequestStop();
+DWORD WINAPI CaptureThread(void*);
+// One capture run on the capture thread; true when it started a successor thread.
+bool RunCapture(int left, int top, int width, int height, DWORD rate);
+
+// The manual-reset event that is set while no capture thread runs (created at library load).
+bool CreateCaptureIdleEvent();
+void CloseCaptureIdleEvent();
+// Waits until no capture thread runs; true when it is so within the time given.
+bool WaitForCaptureIdle(DWORD timeoutMs);

@@ -1,0 +1,172 @@
+#include "recorder/FinishRecording.h"
+
+#include "framework/Handles.h"
+#include "recorder/RecorderState.h"
+#include "recorder/audio/WaveIn.h"
+
+#include <windows.h>
+#include <vfw.h>
+#include <algorithm>
+
+namespace {
+// Streams of the merge, released at the end of every path.
+class StreamRef {
+public:
+  StreamRef() = default;
+  ~StreamRef() { Reset(); }
+  StreamRef(const StreamRef&) = delete;
+  StreamRef& operator=(const StreamRef&) = delete;
+  PAVISTREAM* Out() { Reset(); return &stream_; }
+  PAVISTREAM Get() const { return stream_; }
+  void Reset() {
+    if (stream_) AVIStreamRelease(std::exchange(stream_, nullptr));
+  }
+
+private:
+  PAVISTREAM stream_ = nullptr;
+};
+
+class AviLibraryUse {
+public:
+  AviLibraryUse() { AVIFileInit(); }
+  ~AviLibraryUse() { AVIFileExit(); }
+  AviLibraryUse(const AviLibraryUse&) = delete;
+  AviLibraryUse& operator=(const AviLibraryUse&) = delete;
+};
+
+// Opens the picture file and makes an editable copy of its video stream.
+bool OpenEditableVideo(const std::string& path, StreamRef& editable) {
+  PAVIFILE file = nullptr;
+  if (AVIFileOpenA(&file, path.c_str(), OF_SHARE_DENY_WRITE, nullptr) != 0) return false;
+  StreamRef video;
+  bool ok = AVIFileGetStream(file, video.Out(), streamtypeVIDEO, 0) == 0 &&
+            CreateEditableStream(editable.Out(), video.Get()) == 0;
+  video.Reset();
+  AVIFileRelease(file);
+  return ok;
+}
+
+bool OpenEditableSound(const std::string& path, StreamRef& editable) {
+  StreamRef sound;
+  if (AVIStreamOpenFromFileA(sound.Out(), path.c_str(), streamtypeAUDIO, 0, OF_SHARE_DENY_WRITE,
+                             nullptr) != 0)
+    return false;
+  return CreateEditableStream(editable.Out(), sound.Get()) == 0;
+}
+
+DWORD StreamType(PAVISTREAM stream) {
+  AVISTREAMINFOA info = {};
+  AVIStreamInfoA(stream, &info, sizeof(info));
+  return info.fccType;
+}
+
+// The final file must be creatable before anything is merged into it; a busy file is tried
+// again for a short while.
+bool ProbeFinalFile(const std::string& path) {
+  for (int attempt = 0; attempt < kFinalFileProbes; ++attempt) {
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) {
+      file.Reset();
+      DeleteFileA(path.c_str());
+      return true;
+    }
+    Sleep(kFinalFileProbePauseMs);
+  }
+  return false;
+}
+
+bool CopyOver(const std::string& from, const std::string& to) {
+  return CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
+}
+}  // namespace
+
+long InterleaveSpacing(const InterleaveSettings& interleave) {
+  if (interleave.mode == 1) return interleave.value;
+  return std::max(1L, static_cast<long>(200L * interleave.value / 1000));
+}
+
+MergeResult MergeAudioVideo(const std::string& videoPath, const std::string& soundPath,
+                            const std::string& finalPath, const InterleaveSettings& interleave) {
+  AviLibraryUse library;
+  StreamRef video;
+  if (!OpenEditableVideo(videoPath, video)) return MergeNoVideo;
+  StreamRef sound;
+  if (!OpenEditableSound(soundPath, sound)) return MergeNoSound;
+  if (StreamType(video.Get()) != streamtypeVIDEO) return MergeNotVideo;
+  if (StreamType(sound.Get()) != streamtypeAUDIO) return MergeNotAudio;
+
+  DWORD interleaveFlag = interleave.enabled ? AVICOMPRESSF_INTERLEAVE : 0;
+  DWORD spacing = static_cast<DWORD>(InterleaveSpacing(interleave));
+  AVICOMPRESSOPTIONS videoOptions = {};
+  videoOptions.fccType = streamtypeVIDEO;
+  videoOptions.dwFlags = AVICOMPRESSF_DATARATE | AVICOMPRESSF_KEYFRAMES | AVICOMPRESSF_VALID |
+                         interleaveFlag;
+  videoOptions.dwKeyFrameEvery = 0xFFFFFFFF;
+  videoOptions.dwQuality = 0xFFFFFFFF;
+  videoOptions.dwInterleaveEvery = spacing;
+  AVICOMPRESSOPTIONS soundOptions = {};
+  soundOptions.fccType = streamtypeAUDIO;
+  soundOptions.dwFlags = AVICOMPRESSF_VALID | interleaveFlag;
+  soundOptions.dwInterleaveEvery = spacing;
+  LONG formatSize = 0;
+  AVIStreamReadFormat(sound.Get(), AVIStreamStart(sound.Get()), nullptr, &formatSize);
+  if (formatSize != 0) {
+    soundOptions.lpFormat = GlobalLock(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, formatSize));
+    if (soundOptions.lpFormat) {
+      soundOptions.cbFormat = static_cast<DWORD>(formatSize);
+      AVIStreamReadFormat(sound.Get(), AVIStreamStart(sound.Get()), soundOptions.lpFormat,
+                          &formatSize);
+    }
+  }
+
+  PAVISTREAM streams[2] = {video.Get(), sound.Get()};
+  AVICOMPRESSOPTIONS* options[2] = {&videoOptions, &soundOptions};
+  HRESULT saved = AVISaveVA(finalPath.c_str(), nullptr, PumpMessages, 2, streams, options);
+  AVISaveOptionsFree(2, options);
+  return saved == 0 ? MergeSaved : MergeSaveFailed;
+}
+
+void ApplyMergeOutcome(MergeResult result, const std::string& videoPath,
+                       const std::string& soundPath, const std::string& finalPath) {
+  switch (result) {
+    case MergeSaved:
+    case MergeNoVideo:
+    case MergeNotVideo:
+      DeleteFileA(videoPath.c_str());
+      DeleteFileA(soundPath.c_str());
+      break;
+    case MergeNoSound:
+    case MergeNotAudio:
+      if (CopyOver(videoPath, finalPath)) {
+        DeleteFileA(videoPath.c_str());
+        DeleteFileA(soundPath.c_str());
+      }
+      break;
+    case MergeSaveFailed:
+      if (!CopyOver(videoPath, finalPath)) break;
+      DeleteFileA(videoPath.c_str());
+      if (CopyOver(soundPath, finalPath + ".wav")) DeleteFileA(soundPath.c_str());
+      break;
+  }
+}
+
+void FinishRecording() {
+  RecorderState& state = Recorder();
+  std::string finalPath = state.outputPath;
+  if (state.audioMode == AudioNone) return;
+  // A final file that stays locked leaves both temporary files in place.
+  if (!ProbeFinalFile(finalPath)) return;
+  MergeResult result = MergeAudioVideo(state.tempVideoPath, state.tempSoundPath, finalPath,
+                                       CurrentInterleave());
+  ApplyMergeOutcome(result, state.tempVideoPath, state.tempSoundPath, finalPath);
+}
+
+BOOL CALLBACK PumpMessages(int) {
+  MSG message;
+  for (int taken = 0; taken < 3 && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); ++taken) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return 0;
+}

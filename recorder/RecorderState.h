@@ -1,0 +1,41 @@
+// The recorder's process-wide state: one record, zero at load, never freed.
+#pragma once
+#include <windows.h>
+#include <atomic>
+#include <string>
+
+enum AudioMode : int { AudioNone = 0, AudioMicrophone = 1, AudioSystemSound = 2 };
+
+// Screen coordinates, right and bottom inclusive.
+struct CaptureRectangle {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  int Width() const { return right - left + 1; }
+  int Height() const { return bottom - top + 1; }
+};
+
+constexpr size_t kOutputPathBytes = 260;
+constexpr DWORD kFourccMsvc = mmioFOURCC('M', 'S', 'V', 'C');
+
+struct RecorderState {
+  // 1 while a capture thread is meant to run; the host's thread and the capture thread share it.
+  std::atomic<int> recording{0};
+  HWND callbackWindow = nullptr;
+  char outputPath[kOutputPathBytes] = {};
+  AudioMode audioMode = AudioNone;
+  int screenWidth = 0;
+  int screenHeight = 0;
+  CaptureRectangle captureRectangle;
+  std::string tempVideoPath;
+  std::string tempSoundPath;
+  // 0: the Windows temp folder may be used; 1: it was unusable, the program's folder is used.
+  int tempDirectoryChoice = 0;
+  DWORD CompressorFallback = 0;
+};
+
+RecorderState& Recorder();
+
+// Puts the record back to its state at load (tests only; no capture thread may run).
+void ResetRecorderState();

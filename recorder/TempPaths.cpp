@@ -1,0 +1,82 @@
+#include "recorder/TempPaths.h"
+
+#include "framework/Handles.h"
+#include "framework/Text.h"
+#include "recorder/RecorderState.h"
+
+#include <windows.h>
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+std::string windowsDirectoryOverride;
+
+std::string WindowsDirectory() {
+  if (!windowsDirectoryOverride.empty()) return windowsDirectoryOverride;
+  char buffer[300] = {};
+  GetWindowsDirectoryA(buffer, sizeof(buffer));
+  return buffer;
+}
+
+// Creates the file (replacing what stands there) and deletes it again, so the path is known to
+// be creatable and nothing is left behind. CreateFileA rather than OpenFile: OpenFile refuses
+// paths over 128 characters, which would send a long lesson path into a random temp file.
+bool ProbeCreatable(const std::string& path) {
+  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  file.Reset();
+  DeleteFileA(path.c_str());
+  return true;
+}
+
+// Probes `first`, then random names "~temp<n><extension>" in the temp folder.
+std::string ChooseCreatablePath(const std::string& first, const char* extension) {
+  if (ProbeCreatable(first)) return first;
+  srand(static_cast<unsigned>(time(nullptr)));
+  for (int attempt = 1; attempt < kMaxPathProbes; ++attempt) {
+    std::string candidate = TempDirectory() + Format("\\~temp%d%s", rand(), extension);
+    if (ProbeCreatable(candidate)) return candidate;
+  }
+  return {};
+}
+}  // namespace
+
+std::string CutBeforeLastBackslash(const std::string& path) {
+  size_t pos = LastBackslash(path);
+  return pos == std::string::npos ? std::string() : path.substr(0, pos);
+}
+
+std::string ProgramDirectory() {
+  char buffer[300] = {};
+  GetModuleFileNameA(nullptr, buffer, sizeof(buffer));
+  return CutBeforeLastBackslash(buffer);
+}
+
+std::string TempDirectory() {
+  RecorderState& state = Recorder();
+  if (state.tempDirectoryChoice == 0) {
+    std::string temp = WindowsDirectory() + "\\temp";
+    WIN32_FIND_DATAA found = {};
+    FindHandle search(FindFirstFileA(temp.c_str(), &found));
+    if (search.Valid() && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return temp;
+    state.tempDirectoryChoice = 1;
+  }
+  return ProgramDirectory();
+}
+
+bool ChooseTempVideoPath() {
+  RecorderState& state = Recorder();
+  std::string first = state.outputPath;
+  if (state.audioMode != AudioNone) first = CutBeforeLastBackslash(first) + "\\~temp.avi";
+  state.tempVideoPath = ChooseCreatablePath(first, ".avi");
+  return !state.tempVideoPath.empty();
+}
+
+bool ChooseTempSoundPath() {
+  RecorderState& state = Recorder();
+  state.tempSoundPath = ChooseCreatablePath(TempDirectory() + "\\~temp001.wav", ".wav");
+  return !state.tempSoundPath.empty();
+}
+
+void OverrideWindowsDirectory(const std::string& directory) { windowsDirectoryOverride = directory; }

@@ -1,0 +1,49 @@
+// Vistrel.dll, the screen recorder library, as a host program calls it.
+//
+// Link the import library `vistrel_import`: the two calls are imported by name as
+// "_OnRecord@12" and "_OnStop@0" and bound when the host is loaded.
+//
+// OnRecord starts a recording of the whole primary screen, with the pointer, into an MS Video 1
+// AVI file (16 bits per pixel, 200 positions per second) and returns at once; the capture runs on
+// a thread of the library. OnStop asks that thread to stop and returns at once; the library then
+// finishes the file on its own thread.
+//
+// Completion signal: every process that has the library loaded owns a named manual-reset event,
+// VistrelIdleEventName(GetCurrentProcessId()), that is set while no capture thread runs and reset
+// while one records or finishes. A host that is about to exit, or that wants to read the file,
+// waits for it (WaitForVistrelIdle). OnRecord itself waits for the previous recording to finish.
+#pragma once
+#include <windows.h>
+#include <cstdio>
+#include <string>
+
+#ifdef VISTREL_EXPORTS
+#define VISTREL_API
+#else
+#define VISTREL_API __declspec(dllimport)
+#endif
+
+extern "C" {
+// callbackWindow receives the wave-in data messages when audioSource is 1 (microphone); the host
+// passes each MM_WIM_DATA to the library's "_MMWIMDATA@8". 2 records the "Stereo Mix" line; any
+// other value keeps the sound source of the previous recording (none at first). The path is
+// copied; it must be at most 259 characters.
+VISTREL_API void __stdcall OnRecord(HWND callbackWindow, const char* outputPath, int audioSource);
+VISTREL_API void __stdcall OnStop();
+}
+
+// Name of the completion event of process `processId`.
+inline std::string VistrelIdleEventName(DWORD processId) {
+  char name[64];
+  snprintf(name, sizeof(name), "VistrelCaptureIdle.%lu", static_cast<unsigned long>(processId));
+  return name;
+}
+
+// Waits until the library of this process runs no capture thread; true when it is idle in time.
+inline bool WaitForVistrelIdle(DWORD timeoutMs) {
+  HANDLE idle = OpenEventA(SYNCHRONIZE, FALSE, VistrelIdleEventName(GetCurrentProcessId()).c_str());
+  if (!idle) return true;  // the library is not loaded, so nothing records
+  bool done = WaitForSingleObject(idle, timeoutMs) == WAIT_OBJECT_0;
+  CloseHandle(idle);
+  return done;
+}

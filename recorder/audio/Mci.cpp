@@ -1,0 +1,59 @@
+#include "recorder/audio/Mci.h"
+
+#include "recorder/RecorderState.h"
+#include "recorder/audio/AudioApi.h"
+#include "recorder/audio/WaveIn.h"
+
+namespace {
+MCI_OPEN_PARMSA device = {};
+WAVEFORMATEX mciFormat = {};
+
+MCIERROR Send(UINT command, DWORD_PTR flags, void* parameters) {
+  return Audio().mciSendCommandA(device.wDeviceID, command, flags,
+                                 reinterpret_cast<DWORD_PTR>(parameters));
+}
+}  // namespace
+
+MCIDEVICEID MciDevice() { return device.wDeviceID; }
+
+void MciOpenWave() {
+  device = {};
+  device.dwCallback = reinterpret_cast<DWORD_PTR>(Recorder().callbackWindow);
+  device.lpstrDeviceType = reinterpret_cast<LPCSTR>(MCI_DEVTYPE_WAVEFORM_AUDIO);
+  device.lpstrElementName = "";
+  Audio().mciSendCommandA(0, MCI_OPEN, MCI_OPEN_ELEMENT | MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID,
+                          reinterpret_cast<DWORD_PTR>(&device));
+}
+
+int MciSetWaveFormat() {
+  int row = 0;
+  for (const MciFormatRow& candidate : MciFormatCandidates) {
+    mciFormat = PcmFormat(candidate.bits, candidate.channels, candidate.samplesPerSec);
+    MCI_WAVE_SET_PARMS set = {};
+    set.wFormatTag = mciFormat.wFormatTag;
+    set.nChannels = mciFormat.nChannels;
+    set.nSamplesPerSec = mciFormat.nSamplesPerSec;
+    set.nAvgBytesPerSec = mciFormat.nAvgBytesPerSec;
+    set.nBlockAlign = mciFormat.nBlockAlign;
+    set.wBitsPerSample = mciFormat.wBitsPerSample;
+    DWORD flags = MCI_WAIT | MCI_WAVE_SET_FORMATTAG | MCI_WAVE_SET_CHANNELS |
+                  MCI_WAVE_SET_SAMPLESPERSEC | MCI_WAVE_SET_AVGBYTESPERSEC |
+                  MCI_WAVE_SET_BLOCKALIGN | MCI_WAVE_SET_BITSPERSAMPLE;
+    if (Send(MCI_SET, flags, &set) == 0) return row;
+    ++row;
+  }
+  return -1;
+}
+
+void MciStartRecord() { Send(MCI_RECORD, 0, nullptr); }
+
+void MciStopAndSave(const std::string& path) {
+  MCI_GENERIC_PARMS stop = {};
+  Send(MCI_STOP, MCI_WAIT, &stop);
+  MCI_SAVE_PARMSA save = {};
+  save.dwCallback = reinterpret_cast<DWORD_PTR>(Recorder().callbackWindow);
+  save.lpfilename = path.c_str();
+  Send(MCI_SAVE, MCI_SAVE_FILE | MCI_WAIT, &save);
+}
+
+void MciClose() { Send(MCI_CLOSE, 0, nullptr); }
