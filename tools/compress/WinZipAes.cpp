@@ -78,12 +78,17 @@ std::string WinZipAesEncryptor::Header() const {
          std::string(reinterpret_cast<const char*>(verifier_), kAesVerifierSize);
 }
 
+// The cryptography API has no CTR mode, so the key stream is the ECB encryption of a run of
+// counter blocks. Under Wine 8 this is the slow part of packing (about 40 MB/s here): its
+// bcrypt encrypts an ECB buffer one block at a time, resetting the chaining vector between
+// blocks, where Windows encrypts the whole buffer in one pass.
 bool WinZipAesEncryptor::RefillKeystream() {
-  keystream_.assign(kKeystreamBlocks * kAesBlock, 0);
-  for (size_t block = 0; block < kKeystreamBlocks; ++block) {
+  keystream_.resize(kKeystreamBlocks * kAesBlock);
+  uint8_t* block = keystream_.data();
+  for (size_t i = 0; i < kKeystreamBlocks; ++i, block += kAesBlock) {
     uint64_t counter = nextCounter_++;
-    for (int byte = 0; byte < 8; ++byte)
-      keystream_[block * kAesBlock + byte] = static_cast<uint8_t>(counter >> (8 * byte));
+    for (int byte = 0; byte < 8; ++byte) block[byte] = static_cast<uint8_t>(counter >> (8 * byte));
+    std::memset(block + 8, 0, 8);
   }
   ULONG produced = 0;
   if (!Succeeded(BCryptEncrypt(aesKey_, keystream_.data(), static_cast<ULONG>(keystream_.size()),
