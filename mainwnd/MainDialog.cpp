@@ -3,6 +3,7 @@
 #include "app/Help.h"
 #include "framework/App.h"
 #include "framework/MessageBox.h"
+#include "lessons/LessonActions.h"
 #include "mainwnd/AboutDialog.h"
 #include "mainwnd/FolderOps.h"
 #include "mainwnd/MainWindowHandle.h"
@@ -13,7 +14,6 @@
 #include <vector>
 
 namespace {
-constexpr DWORD kMaxSubjectBytes = 102400;
 constexpr int kWindowWidth = 752;
 constexpr int kWindowHeight = 475;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
@@ -24,17 +24,6 @@ struct ButtonPlace {
   int x, y, width, height;
   UINT normal, pressed, hover;
 };
-
-// The subject file's bytes as stored (at most the first 100 KB); empty when it cannot be read.
-// Opening creates a missing file empty, as the lesson folder expects one to exist.
-std::string ReadSubjectBytes(const std::string& path) {
-  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return {};
-  std::vector<char> buffer(kMaxSubjectBytes);
-  DWORD read = 0;
-  if (!ReadFile(file.Get(), buffer.data(), kMaxSubjectBytes, &read, nullptr)) return {};
-  return std::string(buffer.data(), read);
-}
 }  // namespace
 
 MainDialog::MainDialog(std::string appModuleDirectory, int appLanguage)
@@ -50,6 +39,7 @@ MainDialog::MainDialog(std::string appModuleDirectory, int appLanguage)
   OnCommand(IDC_ABOUT, [this] { ShowAbout(); });
   OnCommand(ID_HELP_CONTENTS, [this] { ShowHelp(); });
   OnCommand(IDC_EXIT, [this] { SendMessageA(hwnd_, WM_CLOSE, 0, 0); });
+  OnCommand(IDC_EDIT_SUBJECT, [this] { EditSubject(); });
 
   // Window messages.
   OnMessage(WM_CLOSE, [this](WPARAM, LPARAM) -> LRESULT {
@@ -61,7 +51,15 @@ MainDialog::MainDialog(std::string appModuleDirectory, int appLanguage)
   OnMessage(WM_PAINT, [this](WPARAM, LPARAM) { return OnPaint(); });
   OnMessage(WM_QUERYDRAGICON, [this](WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(appIcon); });
 
-  // Notifications of the lesson list (NM_CLICK, NM_DBLCLK from 1082) are routed by the lesson library.
+  // Notifications of the lesson list.
+  OnNotify(IDC_LESSON_LIST, NM_CLICK, [this](NMHDR*) -> LRESULT {
+    ShowLessonSubject();
+    return 0;
+  });
+  OnNotify(IDC_LESSON_LIST, NM_DBLCLK, [this](NMHDR*) -> LRESULT {
+    OpenLessonPage();
+    return 0;
+  });
 }
 
 MainDialog::~MainDialog() {
@@ -158,19 +156,27 @@ BOOL MainDialog::SetupMainWindow() {
   // 11. Window size, keeping its place.
   SetWindowPos(hwnd_, nullptr, 0, 0, kWindowWidth, kWindowHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-  // 12. The lesson list is filled here by the lesson library (FillLessonList).
+  // 12.
+  FillLessonList();
   return TRUE;
 }
 
 void MainDialog::ShowStartSubject() {
-  std::string path = settings.SaveDir + "\\subject.txt";
-  if (!PathExists(path)) {
-    CopyFileA((moduleDirectory + "\\template\\html\\subject.txt").c_str(), path.c_str(), FALSE);
-  }
-  // Shown as stored until the lesson library's conversion of "<br>" and "&nbsp;" is used here.
-  SetItemText(IDC_SUBJECT, ReadSubjectBytes(path));
-  currentSubjectPath = path;
+  currentSubjectPath = ShowStartupSubject(Item(IDC_SUBJECT), settings.SaveDir, moduleDirectory);
 }
+
+void MainDialog::FillLessonList() { lessonRows.Fill(Item(IDC_LESSON_LIST), settings.SaveDir); }
+
+void MainDialog::ShowLessonSubject() {
+  ::ShowLessonSubject(Item(IDC_LESSON_LIST), lessonRows, settings.SaveDir, Item(IDC_SUBJECT),
+                      currentSubjectPath, selectedLessonFolder);
+}
+
+void MainDialog::OpenLessonPage() {
+  ::OpenLessonPage(Item(IDC_LESSON_LIST), lessonRows, settings.SaveDir, hwnd_);
+}
+
+void MainDialog::EditSubject() { EditCurrentSubject(hwnd_, currentSubjectPath, Item(IDC_SUBJECT)); }
 
 void MainDialog::SetRecordButtonLook(bool recording) {
   if (recording) {

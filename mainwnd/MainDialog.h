@@ -5,6 +5,7 @@
 #include "controls/SkinButton.h"
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
+#include "lessons/LessonList.h"
 
 #include <string>
 
@@ -22,6 +23,14 @@ public:
   void ShowHelp();
   // Runs the About box.
   void ShowAbout();
+  // Rebuilds the lesson list from the save folder.
+  void FillLessonList();
+  // NM_CLICK of the lesson list: the clicked lesson's subject becomes the current one.
+  void ShowLessonSubject();
+  // NM_DBLCLK of the lesson list: the lesson's course page opens in the browser.
+  void OpenLessonPage();
+  // Button 1090: edits the current subject and shows it again.
+  void EditSubject();
   // The record button's ready look (开始录制) or its recording look (停止录制).
   void SetRecordButtonLook(bool recording);
 
@@ -35,6 +44,9 @@ public:
   std::string videoOutputPath;
   // Set while a recording runs; changes the exit question.
   BOOL capturing = FALSE;
+
+  // The rows of list 1082 with the folder of each.
+  LessonList lessonRows;
 
   CSkinButton recordButton;
   CSkinButton settingsButton;

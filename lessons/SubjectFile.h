@@ -1,0 +1,21 @@
+// Reading and saving subject files ("subject.txt": ANSI text in the file form).
+#pragma once
+#include <windows.h>
+#include <string>
+
+// Only the beginning of a longer subject file is read.
+constexpr DWORD kSubjectReadLimit = 102400;
+
+// The file's first kSubjectReadLimit bytes as stored. The file is opened without sharing and
+// created empty when missing (in an existing folder); an unreadable file reads as empty.
+std::string ReadSubjectFileBytes(const std::string& path);
+// The subject as shown: the bytes read, converted with FromHtmlText.
+std::string ReadSubject(const std::string& path);
+
+// Replaces the file's contents with bytes by writing a temporary file in the same folder and
+// moving it over the old one, so that a failed write leaves the old file untouched. True when
+// the new contents are in place.
+bool ReplaceFileContents(const std::string& path, const std::string& bytes);
+// Stores a subject as shown (converted with ToHtmlText) and refreshes the course page's copy of
+// it when the folder has one. True when the subject file was replaced.
+bool SaveSubject(const std::string& path, const std::string& shownText);
