@@ -1,0 +1,163 @@
+// The end of a recording with sound: the merge with its result codes, and what each result
+// keeps, copies and deletes.
+#include "recorder/FinishRecording.h"
+#include "recorder/RecorderState.h"
+#include "tests/recorder/RecordingFiles.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <cstring>
+
+namespace {
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+const InterleaveSettings kPrepared = {1, 100, 0};
+
+class Outcome : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(WriteFileBytes(video, "video bytes"));
+    ASSERT_TRUE(WriteFileBytes(sound, "sound bytes"));
+  }
+  TempDir dir;
+  std::string video = dir / "~temp.avi";
+  std::string sound = dir / "~temp001.wav";
+  std::string final = dir / "screen.avi";
+};
+}  // namespace
+
+TEST(Interleave, SpacingIsInStreamPositions) {
+  EXPECT_EQ(InterleaveSpacing(kPrepared), 20);
+  EXPECT_EQ(InterleaveSpacing({1, 100, 1}), 100);
+  EXPECT_EQ(InterleaveSpacing({1, 1, 0}), 1);
+  EXPECT_EQ(InterleaveSpacing({0, 0, 0}), 1);
+}
+
+TEST_F(Outcome, SavedOrNoPictureDeletesBothTemporaryFiles) {
+  for (MergeResult result : {MergeSaved, MergeNoVideo, MergeNotVideo}) {
+    SetUp();
+    ApplyMergeOutcome(result, video, sound, final);
+    EXPECT_FALSE(Exists(video)) << result;
+    EXPECT_FALSE(Exists(sound)) << result;
+    EXPECT_FALSE(Exists(final)) << result;
+  }
+}
+
+TEST_F(Outcome, NoSoundKeepsThePictureAsTheFinalFile) {
+  for (MergeResult result : {MergeNoSound, MergeNotAudio}) {
+    SetUp();
+    ApplyMergeOutcome(result, video, sound, final);
+    EXPECT_EQ(ReadFileBytes(final), "video bytes") << result;
+    EXPECT_FALSE(Exists(video));
+    EXPECT_FALSE(Exists(sound));
+    DeleteFileA(final.c_str());
+  }
+}
+
+TEST_F(Outcome, NoSoundAndNoCopyLeavesBothInPlace) {
+  std::string unreachable = dir / "missing\\screen.avi";
+  ApplyMergeOutcome(MergeNoSound, video, sound, unreachable);
+  EXPECT_TRUE(Exists(video));
+  EXPECT_TRUE(Exists(sound));
+}
+
+TEST_F(Outcome, FailedSaveKeepsPictureAndSoundBesideIt) {
+  ApplyMergeOutcome(MergeSaveFailed, video, sound, final);
+  EXPECT_EQ(ReadFileBytes(final), "video bytes");
+  EXPECT_EQ(ReadFileBytes(final + ".wav"), "sound bytes");
+  EXPECT_FALSE(Exists(video));
+  EXPECT_FALSE(Exists(sound));
+}
+
+TEST_F(Outcome, FailedSaveWithoutCopyLeavesBothInPlace) {
+  ApplyMergeOutcome(MergeSaveFailed, video, sound, dir / "missing\\screen.avi");
+  EXPECT_TRUE(Exists(video));
+  EXPECT_TRUE(Exists(sound));
+}
+
+TEST(Merge, PictureAndSoundBecomeOneInterleavedFile) {
+  TempDir dir;
+  ASSERT_TRUE(WriteSmallScreenAvi(dir / "~temp.avi", 20));
+  ASSERT_TRUE(WriteToneWav(dir / "~temp001.wav", 400));
+  EXPECT_EQ(StreamTypes(dir / "~temp.avi"), "vids");
+  EXPECT_EQ(MergeAudioVideo(dir / "~temp.avi", dir / "~temp001.wav", dir / "screen.avi", kPrepared),
+            MergeSaved);
+  EXPECT_EQ(StreamTypes(dir / "screen.avi"), "vids,auds");
+}
+
+TEST(Merge, UnreadableSoundGivesResult2) {
+  TempDir dir;
+  ASSERT_TRUE(WriteSmallScreenAvi(dir / "~temp.avi", 5));
+  ASSERT_TRUE(WriteFileBytes(dir / "~temp001.wav", "not a sound"));
+  EXPECT_EQ(MergeAudioVideo(dir / "~temp.avi", dir / "~temp001.wav", dir / "screen.avi", kPrepared),
+            MergeNoSound);
+  EXPECT_EQ(MergeAudioVideo(dir / "~temp.avi", dir / "none.wav", dir / "screen.avi", kPrepared),
+            MergeNoSound);
+  EXPECT_FALSE(Exists(dir / "screen.avi"));
+}
+
+TEST(Merge, MissingPictureGivesResult1) {
+  TempDir dir;
+  ASSERT_TRUE(WriteToneWav(dir / "~temp001.wav", 100));
+  EXPECT_EQ(MergeAudioVideo(dir / "none.avi", dir / "~temp001.wav", dir / "screen.avi", kPrepared),
+            MergeNoVideo);
+}
+
+TEST(Merge, AnUnwritableFinalFileGivesResult5) {
+  TempDir dir;
+  ASSERT_TRUE(WriteSmallScreenAvi(dir / "~temp.avi", 5));
+  ASSERT_TRUE(WriteToneWav(dir / "~temp001.wav", 100));
+  EXPECT_EQ(MergeAudioVideo(dir / "~temp.avi", dir / "~temp001.wav", dir / "missing\\screen.avi",
+                            kPrepared),
+            MergeSaveFailed);
+}
+
+TEST(FinishRecording, WithoutSoundTheCapturedFileIsLeftAsItIs) {
+  TempDir dir;
+  ResetRecorderState();
+  strcpy(Recorder().outputPath, (dir / "screen.avi").c_str());
+  ASSERT_TRUE(WriteFileBytes(dir / "screen.avi", "as captured"));
+  Recorder().tempVideoPath = dir / "screen.avi";
+  FinishRecording();
+  EXPECT_EQ(ReadFileBytes(dir / "screen.avi"), "as captured");
+}
+
+TEST(FinishRecording, WithSoundAnExistingFinalFileIsReplacedByTheMerge) {
+  TempDir dir;
+  ResetRecorderState();
+  Recorder().audioMode = AudioMicrophone;
+  strcpy(Recorder().outputPath, (dir / "screen.avi").c_str());
+  ASSERT_TRUE(WriteFileBytes(dir / "screen.avi", "an older file"));
+  Recorder().tempVideoPath = dir / "~temp.avi";
+  Recorder().tempSoundPath = dir / "~temp001.wav";
+  ASSERT_TRUE(WriteSmallScreenAvi(Recorder().tempVideoPath, 10));
+  ASSERT_TRUE(WriteToneWav(Recorder().tempSoundPath, 200));
+  FinishRecording();
+  EXPECT_EQ(StreamTypes(dir / "screen.avi"), "vids,auds");
+  EXPECT_FALSE(Exists(dir / "~temp.avi"));
+  EXPECT_FALSE(Exists(dir / "~temp001.wav"));
+  ResetRecorderState();
+}
+
+TEST(FinishRecording, AFinalFileThatStaysLockedLeavesTheTemporaryFiles) {
+  TempDir dir;
+  ResetRecorderState();
+  Recorder().audioMode = AudioMicrophone;
+  strcpy(Recorder().outputPath, (dir / "screen.avi").c_str());
+  Recorder().tempVideoPath = dir / "~temp.avi";
+  Recorder().tempSoundPath = dir / "~temp001.wav";
+  ASSERT_TRUE(WriteFileBytes(Recorder().tempVideoPath, "v"));
+  ASSERT_TRUE(WriteFileBytes(Recorder().tempSoundPath, "s"));
+  ASSERT_TRUE(WriteFileBytes(dir / "screen.avi", "held"));
+  HANDLE held = CreateFileA((dir / "screen.avi").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                            nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  FinishRecording();
+  CloseHandle(held);
+  EXPECT_TRUE(Exists(dir / "~temp.avi"));
+  EXPECT_TRUE(Exists(dir / "~temp001.wav"));
+  EXPECT_EQ(ReadFileBytes(dir / "screen.avi"), "held");
+  ResetRecorderState();
+}

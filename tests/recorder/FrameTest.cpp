@@ -1,0 +1,108 @@
+// Packed DIB sizes and contents, and screen frames with the pointer drawn at its hotspot.
+#include "recorder/PackedDib.h"
+#include "recorder/ScreenFrame.h"
+#include "tests/recorder/ScreenWindow.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+WORD PixelAt(BITMAPINFOHEADER* dib, int x, int yFromTop) {
+  DWORD row = DibRowBytes(dib->biWidth, dib->biBitCount);
+  BYTE* bottomUpRow = DibPixels(dib) + row * (dib->biHeight - 1 - yFromTop);
+  return reinterpret_cast<WORD*>(bottomUpRow)[x];
+}
+
+constexpr WORD kWhite555 = 0x7FFF;
+constexpr WORD kBlack555 = 0x0000;
+
+// A solid black 32 x 32 pointer whose hotspot is its centre, so placement errors show.
+HCURSOR CentredBlackCursor() {
+  BYTE andMask[32 * 4] = {};
+  BYTE xorMask[32 * 4] = {};
+  return CreateCursor(GetModuleHandleA(nullptr), 16, 16, 32, 32, andMask, xorMask);
+}
+}  // namespace
+
+TEST(PackedDib, RowsArePaddedToFourBytes) {
+  EXPECT_EQ(DibRowBytes(1366, 16), 2732u);
+  EXPECT_EQ(DibRowBytes(1365, 16), 2732u);
+  EXPECT_EQ(DibRowBytes(1, 16), 4u);
+  EXPECT_EQ(DibRowBytes(1024, 16) * 768, 1572864u);
+  EXPECT_EQ(DibBlockBytes(1024, 768, 16), 1572904u);
+  EXPECT_EQ(DibColourCount(8), 256u);
+  EXPECT_EQ(DibColourCount(16), 0u);
+  EXPECT_EQ(DibBlockBytes(10, 10, 8), DibRowBytes(10, 8) * 10 + 1024 + 40);
+}
+
+TEST(PackedDib, BitmapToDibHoldsBottomUp555RowsWithZeroFill) {
+  WindowDC screen(nullptr);
+  GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.Get(), 1365, 3));
+  {
+    MemoryDC dc(screen.Get());
+    SelectGuard select(dc.Get(), bitmap.Get());
+    RECT all = {0, 0, 1365, 3};
+    FillRect(dc.Get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    RECT topRow = {0, 0, 1365, 1};
+    FillRect(dc.Get(), &topRow, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    SetPixel(dc.Get(), 1364, 2, RGB(255, 0, 0));
+  }
+  HGLOBAL block = BitmapToDib(bitmap.Get(), 16);
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(GlobalSize(block), DibBlockBytes(1365, 3, 16));
+  auto* dib = static_cast<BITMAPINFOHEADER*>(GlobalLock(block));
+  EXPECT_EQ(dib->biSize, 40u);
+  EXPECT_EQ(dib->biWidth, 1365);
+  EXPECT_EQ(dib->biHeight, 3);
+  EXPECT_EQ(dib->biPlanes, 1);
+  EXPECT_EQ(dib->biBitCount, 16);
+  EXPECT_EQ(dib->biCompression, static_cast<DWORD>(BI_RGB));
+  EXPECT_EQ(dib->biSizeImage, 3u * 2732u);
+  EXPECT_EQ(dib->biClrUsed, 0u);
+  EXPECT_EQ(PixelAt(dib, 0, 0), kBlack555);
+  EXPECT_EQ(PixelAt(dib, 700, 1), kWhite555);
+  EXPECT_EQ(PixelAt(dib, 1364, 2), 0x7C00);  // pure red in RGB555
+  // The two fill bytes after 1365 pixels of the bottom row stay zero.
+  EXPECT_EQ(DibPixels(dib)[2730], 0);
+  EXPECT_EQ(DibPixels(dib)[2731], 0);
+  FreeDib(dib);
+  FreeDib(nullptr);
+}
+
+TEST(ScreenFrame, PointerHotspotSitsAtThePointerAndIsClippedAtTheEdge) {
+  ScreenWindow white(100, 100, 200, 200, RGB(255, 255, 255));
+  HCURSOR previous = CurrentCursor();
+  HCURSOR cursor = CentredBlackCursor();
+  ASSERT_NE(cursor, nullptr);
+  RecordCurrentCursor(cursor);
+  SetCursorPos(150, 160);
+
+  BITMAPINFOHEADER* frame = GrabScreenFrame(100, 100, 200, 200);
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(frame->biWidth, 200);
+  EXPECT_EQ(frame->biHeight, 200);
+  EXPECT_EQ(frame->biBitCount, 16);
+  // The square spans pointer - 16 .. pointer + 15 in both directions.
+  EXPECT_EQ(PixelAt(frame, 50 - 16, 60 - 16), kBlack555);
+  EXPECT_EQ(PixelAt(frame, 50 + 15, 60 + 15), kBlack555);
+  EXPECT_EQ(PixelAt(frame, 50 - 17, 60), kWhite555);
+  EXPECT_EQ(PixelAt(frame, 50 + 16, 60), kWhite555);
+  EXPECT_EQ(PixelAt(frame, 50, 60 - 17), kWhite555);
+  FreeDib(frame);
+
+  // Near the rectangle's right and bottom edges only the part inside is drawn.
+  SetCursorPos(295, 297);
+  frame = GrabScreenFrame(100, 100, 200, 200);
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(PixelAt(frame, 199, 199), kBlack555);
+  EXPECT_EQ(PixelAt(frame, 195 - 16, 197 - 16), kBlack555);
+  EXPECT_EQ(PixelAt(frame, 195 - 17, 197), kWhite555);
+  FreeDib(frame);
+
+  RecordCurrentCursor(previous);
+  DestroyCursor(cursor);
+}
+
+TEST(ScreenFrame, WithoutTheHookFramesShowTheStandardArrow) {
+  RecordCurrentCursor(nullptr);
+  EXPECT_EQ(CurrentCursor(), LoadCursorA(nullptr, IDC_ARROW));
+}
