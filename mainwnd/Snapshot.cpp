@@ -36,10 +36,10 @@ std::string SnapshotHeader(const SnapshotFrame& frame) {
   return header;
 }
 
-bool WriteSnapshot(volatile LONG& snapshotRequested, const SnapshotFrame& frame,
+bool WriteSnapshot(std::atomic<int>& snapshotRequested, const SnapshotFrame& frame,
                    const std::string& lessonHtmlDir, const SYSTEMTIME& localTime) {
-  if (InterlockedCompareExchange(&snapshotRequested, 0, 0) == 0 || !frame.bytes) return false;
-  InterlockedExchange(&snapshotRequested, 0);
+  if (snapshotRequested.load() == 0 || !frame.bytes) return false;
+  snapshotRequested.store(0);
   std::string name = SnapshotName(localTime);
   DWORD attributes = GetFileAttributesA(lessonHtmlDir.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {

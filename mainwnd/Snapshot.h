@@ -2,6 +2,7 @@
 // click sound that marks the end of a recording and every snapshot.
 #pragma once
 #include <windows.h>
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -20,7 +21,7 @@ std::string SnapshotHeader(const SnapshotFrame& frame);
 // Writes lessonHtmlDir\<name>.bmp when a snapshot was requested: the request flag is cleared
 // before the frame copy is read, so the grabber's thread stops overwriting it. Plays the click
 // after a successful write. Returns true when a file was written.
-bool WriteSnapshot(volatile LONG& snapshotRequested, const SnapshotFrame& frame,
+bool WriteSnapshot(std::atomic<int>& snapshotRequested, const SnapshotFrame& frame,
                    const std::string& lessonHtmlDir, const SYSTEMTIME& localTime);
 
 // The Windows directory's "\media\click.wav", or empty when the directory's path does not fit

@@ -47,7 +47,7 @@ TEST(Snapshot, A320x240FrameGivesTheExactBitmapLayout) {
   TempDir dir;
   std::vector<uint8_t> pixels(320 * 240 * 3);
   for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(i * 7);
-  volatile LONG requested = 1;
+  std::atomic<int> requested = 1;
   SnapshotFrame frame{pixels.data(), pixels.size(), 320, 240, 24};
   ASSERT_TRUE(WriteSnapshot(requested, frame, dir.Path(), At(2011, 7, 29, 6, 1, 56)));
   EXPECT_EQ(requested, 0);
@@ -70,7 +70,7 @@ TEST(Snapshot, A320x240FrameGivesTheExactBitmapLayout) {
 TEST(Snapshot, NothingIsWrittenWithoutARequestOrFrame) {
   TempDir dir;
   std::vector<uint8_t> pixels(16 * 16 * 3);
-  volatile LONG requested = 0;
+  std::atomic<int> requested = 0;
   SnapshotFrame frame{pixels.data(), pixels.size(), 16, 16, 24};
   EXPECT_FALSE(WriteSnapshot(requested, frame, dir.Path(), At(2020, 1, 2, 3, 4, 5)));
   requested = 1;
@@ -83,7 +83,7 @@ TEST(Snapshot, NothingIsWrittenWithoutARequestOrFrame) {
 TEST(Snapshot, TwoInOneSecondShareANameAndTheSecondWins) {
   TempDir dir;
   std::vector<uint8_t> first(8 * 8 * 3, 0x11), second(8 * 8 * 3, 0x22);
-  volatile LONG requested = 1;
+  std::atomic<int> requested = 1;
   SYSTEMTIME now = At(2020, 5, 6, 7, 8, 9);
   ASSERT_TRUE(WriteSnapshot(requested, {first.data(), first.size(), 8, 8, 24}, dir.Path(), now));
   requested = 1;
@@ -96,7 +96,7 @@ TEST(Snapshot, TwoInOneSecondShareANameAndTheSecondWins) {
 TEST(Snapshot, AMissingLessonFolderIsCreatedOneLevelDeep) {
   TempDir dir;
   std::vector<uint8_t> pixels(4 * 4 * 3, 0x33);
-  volatile LONG requested = 1;
+  std::atomic<int> requested = 1;
   ASSERT_TRUE(WriteSnapshot(requested, {pixels.data(), pixels.size(), 4, 4, 24}, dir / "html",
                             At(2020, 1, 1, 0, 0, 0)));
   EXPECT_NE(GetFileAttributesA((dir / "html\\2020-01-01(00-00-00).bmp").c_str()), INVALID_FILE_ATTRIBUTES);
