@@ -1,0 +1,42 @@
+// The video and audio capture devices: ten moniker slots of each kind and the current pair.
+#pragma once
+#include "framework/Handles.h"
+
+#include <dshow.h>
+#include <string>
+#include <vector>
+
+enum class DeviceKind { Video, Audio };
+
+constexpr int kDeviceSlotCount = 10;
+
+// The devices of one kind as the last enumeration found them. A device whose name cannot be
+// read keeps its position as an empty slot, so positions match the enumeration order.
+struct DeviceSlots {
+  ComPtr<IMoniker> slots[kDeviceSlotCount];
+  int count = 0;
+  ComPtr<IMoniker> current;
+
+  void Clear();
+  // True when some slot holds a moniker equal to `moniker`.
+  bool Contains(IMoniker* moniker) const;
+  // The slot at `index`, or null when it is out of range or empty.
+  ComPtr<IMoniker> At(int index) const;
+};
+
+const GUID& DeviceCategory(DeviceKind kind);
+
+// IMoniker::IsEqual answering S_OK; false when either is null.
+bool MonikersEqual(IMoniker* a, IMoniker* b);
+
+// Reads the device's "FriendlyName"; false when the property bag or the name cannot be had.
+bool ReadFriendlyName(IMoniker* moniker, std::string* name);
+
+// Refills `devices` (current moniker untouched) with the first ten monikers of the category.
+void EnumerateDeviceSlots(ICreateDevEnum* enumerator, DeviceKind kind, DeviceSlots& devices);
+
+// Names of the devices of the category whose name can be read, in enumeration order.
+std::vector<std::string> ReadableDeviceNames(ICreateDevEnum* enumerator, DeviceKind kind);
+
+// The class enumerator of the category, reset, or null when the category is empty or missing.
+ComPtr<IEnumMoniker> CategoryMonikers(ICreateDevEnum* enumerator, DeviceKind kind);

@@ -1,0 +1,94 @@
+// The camera capture engine: the capture devices, the live preview graph, the recording graph
+// into the WM ASF Writer, the title overlay, the frame grabber and the Windows Media profile.
+// It lives in the main window and runs on its thread.
+#pragma once
+#include "capture/CaptureDevices.h"
+#include "capture/CaptureHost.h"
+#include "capture/DShowInterfaces.h"
+#include "capture/ScreenProfileWriter.h"
+#include "framework/Handles.h"
+
+#include <string>
+
+class CaptureEngine {
+public:
+  explicit CaptureEngine(CaptureHost& host);
+  ~CaptureEngine();
+  CaptureEngine(const CaptureEngine&) = delete;
+  CaptureEngine& operator=(const CaptureEngine&) = delete;
+
+  // Devices.
+  void EnumerateCaptureDevices();
+  void SelectDevicesByIndex(int videoIndex, int audioIndex);
+  void SetCurrentDevices(IMoniker* video, IMoniker* audio);
+  ComPtr<IBaseFilter> FindCaptureFilter(DeviceKind kind);
+  // Sets a device index to 0 when it is negative or not below the device count.
+  void ClampDeviceIndexes();
+  // Commands 16 to 25 choose a video slot, 26 to 35 an audio slot; false for other ids.
+  bool HandleDeviceCommand(int id);
+
+  // Preview graph.
+  HRESULT BuildPreviewGraph();
+  void TearDownGraph();
+
+  // Recording graph, in the order the recording session calls them.
+  bool BuildRecordingGraph();
+  bool ConnectRecordingGraph(const std::string& videoOutputPath);
+  bool StartRecordingGraph();
+
+  bool ConfigureTitleOverlay();
+  HRESULT SetGrabberMediaType();
+  HRESULT ConfigureGrabberCallback();
+
+  // Plug-in detection through RegisterDeviceNotificationA, looked up in user32 by name.
+  void RegisterDeviceNotification();
+  void UnregisterDeviceNotification();
+  // WM_DEVICECHANGE; false when it is not an arrival or removal of a capture device interface.
+  bool HandleDeviceChange(WPARAM event, LPARAM data);
+  // WM_GRAPHNOTIFY.
+  void HandleGraphEvents();
+
+  // The Windows Media profile objects, prepared once at start-up.
+  void InitScreenProfileWriter();
+  ScreenProfileWriter screenWriter;
+
+  // The graph and its parts; each holds one reference and is null when absent.
+  ComPtr<IGraphBuilder> graph;
+  ComPtr<ICaptureGraphBuilder2> builder;
+  ComPtr<IBaseFilter> videoCapture;
+  ComPtr<IBaseFilter> audioCapture;
+  ComPtr<IMediaEventEx> graphEvents;
+  ComPtr<IAMStreamConfig> videoStreamConfig;
+  ComPtr<IBaseFilter> titleOverlay;
+  ComPtr<IBaseFilter> asfWriter;
+  ComPtr<ISampleGrabber> grabber;
+  ComPtr<IVideoWindow> videoWindow;
+
+  DeviceSlots videoDevices;
+  DeviceSlots audioDevices;
+
+  int capturing = 0;            // a recording runs (the recording session sets and clears it)
+  int previewStarted = 0;       // a preview graph has run; never cleared
+  int devicesChanged = 0;       // the settings dialog changed the device choice
+  int recordingGraphBuilt = 0;  // every filter of the recording graph was added
+  int asfWriterAddFailed = 0;   // the WM ASF Writer could not be added; the session clears it
+  double captureFrameRate = 15.0;
+
+private:
+  DeviceSlots& Devices(DeviceKind kind) { return kind == DeviceKind::Video ? videoDevices : audioDevices; }
+  SIZE PreviewAreaSize() const;
+  void PlaceVideoWindow(IVideoWindow* window);
+  // Preview pin through the grabber, falling back to the capture pin; the result is not used.
+  void RenderPreviewThroughGrabber(IBaseFilter* sink);
+  // Whether the capture filter has a video-port output pin.
+  bool HasVideoPortPin();
+  void NotifyMainWindow();
+  void SetCaptureFrameRate();
+  // The notice shown when the graph aborts or loses the camera while recording.
+  void CaptureNotice();
+
+  CaptureHost& host_;
+  using UnregisterFn = BOOL(WINAPI*)(HDEVNOTIFY);
+  UnregisterFn unregisterDeviceNotification_ = nullptr;
+  HDEVNOTIFY deviceNotification_ = nullptr;
+};

@@ -1,0 +1,191 @@
+// The recording graph: camera (through the title overlay when it is switched on) and microphone
+// into the WM ASF Writer, the camera's preview through the grabber into the preview area.
+#include "capture/CaptureEngine.h"
+
+#include "capture/CaptureGuids.h"
+#include "capture/ComFactory.h"
+#include "capture/ErrorBox.h"
+#include "capture/FrameGrabber.h"
+#include "capture/TitleOverlay.h"
+#include "framework/MessageBox.h"
+#include "framework/Text.h"
+
+namespace {
+constexpr REFERENCE_TIME kLatestTime = 0x7FFFFFFFFFFFFFFFLL;
+constexpr double kUnitsPerSecond = 10000000.0;
+}  // namespace
+
+bool CaptureEngine::BuildRecordingGraph() {
+  if (!builder) {
+    CreateComObject(CLSID_CaptureGraphBuilder2, CLSCTX_ALL, IID_ICaptureGraphBuilder2,
+                    builder.OutVoid());
+  }
+  if (!builder) {
+    ErrorBox("错误：无法创建图过滤器！");
+    return false;
+  }
+  const Settings& settings = host_.CaptureSettings();
+  bool overlayMade = true;
+  if (settings.EnableTitle) {
+    overlayMade = SUCCEEDED(CreateComObject(CLSID_TitleOverlay, CLSCTX_INPROC_SERVER,
+                                            IID_IBaseFilter, titleOverlay.OutVoid())) &&
+                  titleOverlay;
+  }
+  bool writerMade = SUCCEEDED(CreateComObject(CLSID_WMAsfWriterFilter, CLSCTX_INPROC_SERVER,
+                                              IID_IBaseFilter, asfWriter.OutVoid())) &&
+                    asfWriter;
+  if (!overlayMade || !writerMade) {
+    AppMessageBox("错误：无法创建图过滤器！");
+    return false;
+  }
+  if (!videoCapture) videoCapture = FindCaptureFilter(DeviceKind::Video);
+  if (!videoCapture) {
+    ErrorBox("There is NO USB Camera for video capture!Please check!");
+    return false;
+  }
+  if (FAILED(CreateComObject(CLSID_FilterGraph, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                             graph.OutVoid())) || !graph) {
+    ErrorBox("Could not create filter graph");
+    return false;
+  }
+  if (FAILED(builder->SetFiltergraph(graph.Get()))) {
+    ErrorBox("错误：无法向构造器发送图片！");
+    return false;
+  }
+  if (FAILED(graph->AddFilter(videoCapture.Get(), L"VCap"))) {
+    ErrorBox("错误：无法向图过滤器添加视频切片！");
+    return false;
+  }
+  if (FAILED(builder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Interleaved,
+                                    videoCapture.Get(), IID_IAMStreamConfig,
+                                    videoStreamConfig.OutVoid())) &&
+      FAILED(builder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, videoCapture.Get(),
+                                    IID_IAMStreamConfig, videoStreamConfig.OutVoid()))) {
+    ErrorBox("错误：无法进行视频捕捉！");
+    return false;
+  }
+  if (settings.EnableTitle) {
+    if (FAILED(graph->AddFilter(titleOverlay.Get(), L"TitleOverlay"))) {
+      ErrorBox("错误：无法添加重叠字幕！");
+      return false;
+    }
+    ConfigureTitleOverlay();
+  }
+  if (FAILED(graph->AddFilter(asfWriter.Get(), L"AsfWriter"))) {
+    asfWriterAddFailed = 1;
+    return false;
+  }
+  audioCapture = FindCaptureFilter(DeviceKind::Audio);
+  if (!audioCapture) {
+    ErrorBox("没有找到语音输入设备，请检查。");
+    return false;
+  }
+  if (FAILED(graph->AddFilter(audioCapture.Get(), L"ACap"))) {
+    ErrorBox("错误：无法像图过滤器添加音频切片！");
+    return false;
+  }
+  recordingGraphBuilt = 1;
+  return true;
+}
+
+bool CaptureEngine::ConfigureTitleOverlay() {
+  return ::ConfigureTitleOverlay(titleOverlay.Get(), host_.CaptureSettings(), PreviewAreaSize());
+}
+
+bool CaptureEngine::ConnectRecordingGraph(const std::string& videoOutputPath) {
+  if (!graph || !builder || !videoCapture || !asfWriter || !audioCapture) return false;
+  ComPtr<IFileSinkFilter> sink;
+  if (FAILED(asfWriter.As(sink)) || !sink ||
+      FAILED(sink->SetFileName(AnsiToWide(videoOutputPath).c_str(), nullptr))) {
+    return false;
+  }
+  IBaseFilter* overlay = host_.CaptureSettings().EnableTitle ? titleOverlay.Get() : nullptr;
+  if (FAILED(builder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Interleaved,
+                                   videoCapture.Get(), overlay, asfWriter.Get())) &&
+      FAILED(builder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, videoCapture.Get(),
+                                   overlay, asfWriter.Get()))) {
+    ErrorBox("无法渲染视频流！");
+    return false;
+  }
+  if (FAILED(CreateComObject(CLSID_SampleGrabberFilter, CLSCTX_ALL, IID_ISampleGrabber,
+                             grabber.OutVoid())) || !grabber) {
+    ErrorBox("Could not create SampleGrabber (is qedit.dll registered?)");
+    return false;
+  }
+  if (FAILED(SetGrabberMediaType())) {
+    ErrorBox("设置媒体类型失败！");
+    return false;
+  }
+  ComPtr<IBaseFilter> grabberFilter;
+  if (FAILED(grabber.As(grabberFilter)) || !grabberFilter ||
+      FAILED(graph->AddFilter(grabberFilter.Get(), L"Grabber"))) {
+    ErrorBox("Could not put sample grabber in graph");
+    return false;
+  }
+  ComPtr<IBaseFilter> nullRenderer;
+  if (HasVideoPortPin()) {
+    if (FAILED(CreateComObject(CLSID_NullRendererFilter, CLSCTX_ALL, IID_IBaseFilter,
+                               nullRenderer.OutVoid())) || !nullRenderer) {
+      ErrorBox("Unable to make a NULL renderer");
+      return false;
+    }
+    if (FAILED(graph->AddFilter(nullRenderer.Get(), L"NULL renderer"))) {
+      ErrorBox("错误：无法像图过滤器添加音频切片！");
+      return false;
+    }
+  }
+  RenderPreviewThroughGrabber(nullRenderer.Get());
+  if (FAILED(ConfigureGrabberCallback())) {
+    ErrorBox("Can't set grabber property");
+    return false;
+  }
+  if (FAILED(builder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Audio, audioCapture.Get(),
+                                   nullptr, asfWriter.Get()))) {
+    ErrorBox("无法渲染音频流！");
+    return false;
+  }
+  if (FAILED(graph.As(videoWindow)) || !videoWindow) {
+    ErrorBox("该图无法预览！");
+  } else {
+    PlaceVideoWindow(videoWindow.Get());
+  }
+  SetCaptureFrameRate();
+  NotifyMainWindow();
+  return true;
+}
+
+void CaptureEngine::SetCaptureFrameRate() {
+  if (!videoStreamConfig) return;
+  AM_MEDIA_TYPE* format = nullptr;
+  if (FAILED(videoStreamConfig->GetFormat(&format)) || !format) {
+    ErrorBox("Cannot set frame rate for capture");
+    return;
+  }
+  if (format->formattype == FORMAT_VideoInfo && format->pbFormat &&
+      format->cbFormat >= sizeof(VIDEOINFOHEADER)) {
+    auto* info = reinterpret_cast<VIDEOINFOHEADER*>(format->pbFormat);
+    info->AvgTimePerFrame = static_cast<REFERENCE_TIME>(kUnitsPerSecond / captureFrameRate);
+    if (FAILED(videoStreamConfig->SetFormat(format))) ErrorBox("Cannot set frame rate for capture");
+  }
+  DeleteMediaTypeBlock(format);
+}
+
+bool CaptureEngine::StartRecordingGraph() {
+  if (!graph || !builder) return false;
+  // The capture stream is held back until the whole graph has prerolled.
+  REFERENCE_TIME latest = kLatestTime;
+  builder->ControlStream(&PIN_CATEGORY_CAPTURE, nullptr, nullptr, &latest, nullptr, 0, 0);
+  ComPtr<IMediaControl> control;
+  if (FAILED(graph.As(control)) || !control) {
+    ErrorBox("无法获得媒体控制！");
+    return false;
+  }
+  if (FAILED(control->Run())) {
+    control->Stop();
+    control = nullptr;
+    ErrorBox("错误：无法启动视频！");
+    return false;
+  }
+  builder->ControlStream(&PIN_CATEGORY_CAPTURE, nullptr, nullptr, nullptr, &latest, 0, 0);
+  return true;
+}

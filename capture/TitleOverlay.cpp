@@ -1,0 +1,70 @@
+#include "capture/TitleOverlay.h"
+
+#include "capture/ErrorBox.h"
+#include "framework/Handles.h"
+
+#include <mbstring.h>
+
+const CLSID CLSID_TitleOverlay = {
+    0xE3FB4BFE, 0x8E5C, 0x4AEC, {0x81, 0x62, 0x7D, 0xA5, 0x5B, 0xE4, 0x86, 0xA1}};
+const IID IID_ITitleOverlayConfig = {
+    0x5E5B3386, 0x6F9F, 0x4A47, {0xAC, 0x8B, 0x7A, 0x30, 0x21, 0x38, 0xD7, 0xFF}};
+
+namespace {
+// Names are compared byte for byte as multibyte strings, case-sensitively.
+bool SameName(const std::string& a, const char* b) {
+  return _mbscmp(reinterpret_cast<const unsigned char*>(a.c_str()),
+                 reinterpret_cast<const unsigned char*>(b)) == 0;
+}
+}  // namespace
+
+POINT TitleStartPosition(const std::string& position, int width, int height) {
+  if (SameName(position, "BottomLeft")) return {10, height - 100};
+  if (SameName(position, "RightLeft")) return {width - 100, 100};
+  if (SameName(position, "RightBottom")) return {width - 100, height - 100};
+  return {10, 10};
+}
+
+TitleColour TitleColourNamed(const std::string& name) {
+  if (SameName(name, "Red")) return {255, 0, 0};
+  if (SameName(name, "Black")) return {0, 0, 0};
+  if (SameName(name, "Blue")) return {0, 0, 255};
+  if (SameName(name, "Green")) return {0, 255, 0};
+  return {255, 255, 255};
+}
+
+bool ConfigureTitleOverlay(IBaseFilter* overlay, const Settings& settings, SIZE previewArea) {
+  ComPtr<ITitleOverlayConfig> config;
+  if (!overlay || FAILED(overlay->QueryInterface(IID_ITitleOverlayConfig, config.OutVoid())) ||
+      !config) {
+    ErrorBox("错误：无法查询重叠标题接口！");
+    return false;
+  }
+  if (FAILED(config->SetTitleType(settings.OverlayType == 1 ? 2 : 1))) {
+    ErrorBox("错误：设置重叠标题类型失败！");
+    return false;
+  }
+  if (FAILED(config->SetTitleText(settings.OverlayText.c_str(),
+                                  static_cast<int>(settings.OverlayText.size())))) {
+    ErrorBox("错误：设置标题失败！");
+    return false;
+  }
+  POINT start = TitleStartPosition(settings.OverlayPos, previewArea.cx, previewArea.cy);
+  if (FAILED(config->SetTitleStartPosition(start.x, start.y))) {
+    ErrorBox("错误：设置标题初始位置失败！");
+    return false;
+  }
+  LOGFONTA font{};
+  if (FAILED(config->GetTitleFont(&font))) {
+    ErrorBox("错误：获取标题字体失败！");
+    return false;
+  }
+  font.lfHeight = settings.OverlayFontSize;
+  if (FAILED(config->SetTitleFont(font))) {
+    ErrorBox("错误：设置标题字体失败！");
+    return false;
+  }
+  TitleColour colour = TitleColourNamed(settings.OverlayFontColor);
+  config->SetTitleColor(colour.red, colour.green, colour.blue);
+  return true;
+}
