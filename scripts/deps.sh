@@ -10,7 +10,7 @@ LUMORA_PACKAGES=(
   wine wine32:i386 libasound2-plugins:i386
   xvfb xauth x11-utils xdotool
   fonts-wqy-microhei fonts-wine locales
-  ffmpeg p7zip-full imagemagick sox fp-utils
+  ffmpeg p7zip-full imagemagick sox fp-utils xchm
 )
 
 lumora_missing_packages() {
