@@ -51,7 +51,6 @@ bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
 
 bool SaveSubject(const std::string& path, const std::string& shownText) {
   if (!ReplaceFileContents(path, ToHtmlText(shownText))) return false;
-  if (GetFileAttributesA(SubjectScriptPath(path).c_str()) != INVALID_FILE_ATTRIBUTES)
-    WriteSubjectScript(path);
+  if (IsCoursePageSubject(path)) WriteSubjectScript(path);
   return true;
 }

@@ -16,6 +16,6 @@ std::string ReadSubject(const std::string& path);
 // moving it over the old one, so that a failed write leaves the old file untouched. True when
 // the new contents are in place.
 bool ReplaceFileContents(const std::string& path, const std::string& bytes);
-// Stores a subject as shown (converted with ToHtmlText) and refreshes the course page's copy of
-// it when the folder has one. True when the subject file was replaced.
+// Stores a subject as shown (converted with ToHtmlText) and, when the file belongs to a course
+// page, refreshes the page's copy of it. True when the subject file was replaced.
 bool SaveSubject(const std::string& path, const std::string& shownText);

@@ -3,6 +3,8 @@
 #include "framework/Text.h"
 #include "lessons/SubjectFile.h"
 
+#include <windows.h>
+
 std::string SubjectScriptPath(const std::string& subjectPath) {
   return DirectoryWithBackslash(subjectPath) + "subject.js";
 }
@@ -20,6 +22,17 @@ std::string SubjectScriptText(const std::string& fileText) {
   }
   script += "\";\r\n";
   return script;
+}
+
+bool IsCoursePageSubject(const std::string& subjectPath) {
+  std::string folder = DirectoryWithBackslash(subjectPath);
+  if (folder.size() < 2) return false;
+  std::string withoutBackslash = folder.substr(0, folder.size() - 1);
+  std::string parent = DirectoryWithBackslash(withoutBackslash);
+  if (parent.empty()) return false;
+  std::string folderName = withoutBackslash.substr(parent.size());
+  return lstrcmpiA(folderName.c_str(), "html") == 0 &&
+         GetFileAttributesA((parent + "index.htm").c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool WriteSubjectScript(const std::string& subjectPath) {

@@ -10,5 +10,8 @@ std::string SubjectScriptPath(const std::string& subjectPath);
 // and every quote, backslash and angle bracket, is written as a \uXXXX escape, so the script is
 // plain ASCII and reads the same whatever encoding the browser assumes.
 std::string SubjectScriptText(const std::string& fileText);
+// True when the subject file belongs to a course page: it lies in an "html" folder whose
+// parent holds "index.htm", as in every lesson folder.
+bool IsCoursePageSubject(const std::string& subjectPath);
 // Writes the script for the subject file's current contents; true on success.
 bool WriteSubjectScript(const std::string& subjectPath);

@@ -98,14 +98,21 @@ TEST(SubjectScript, IsPlainAsciiThatCarriesEveryCharacter) {
   EXPECT_EQ(SubjectScriptText("a\r\nb\tc"), "var lessonSubject = \"a\\u000d\\u000ab\\u0009c\";\r\n");
 }
 
-TEST(SubjectScript, IsRefreshedOnSaveOnlyWhereTheFolderHasOne) {
+TEST(SubjectScript, IsWrittenOnSaveOnlyForACoursePagesSubject) {
   TempDir lesson;
   TempDir saveFolder;
-  WriteFileBytes(lesson / "subject.txt", "old");
-  ASSERT_TRUE(WriteSubjectScript(lesson / "subject.txt"));
-  ASSERT_TRUE(SaveSubject(lesson / "subject.txt", "新"));
-  EXPECT_EQ(ReadFileBytes(lesson / "subject.js"), SubjectScriptText("新"));
+  CreateDirectoryA((lesson / "html").c_str(), nullptr);
+  WriteFileBytes(lesson / "index.htm", "<html></html>");
+  std::string subject = lesson / "html\\subject.txt";
+  ASSERT_TRUE(SaveSubject(subject, "新\r\n课"));
+  EXPECT_EQ(ReadFileBytes(lesson / "html\\subject.js"), SubjectScriptText("新<br>课"));
 
+  // The save folder's own subject has no page beside it, and neither has an html folder
+  // without "index.htm" above it.
   ASSERT_TRUE(SaveSubject(saveFolder / "subject.txt", "next lesson"));
   EXPECT_EQ(Entries(saveFolder.Path()), std::vector<std::string>{"subject.txt"});
+  DeleteFileA((lesson / "index.htm").c_str());
+  DeleteFileA((lesson / "html\\subject.js").c_str());
+  ASSERT_TRUE(SaveSubject(subject, "x"));
+  EXPECT_EQ(Entries(lesson / "html"), std::vector<std::string>{"subject.txt"});
 }
