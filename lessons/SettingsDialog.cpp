@@ -1,0 +1,99 @@
+#include "lessons/SettingsDialog.h"
+
+#include "capture/CaptureDevices.h"
+#include "capture/ComFactory.h"
+#include "framework/MessageBox.h"
+#include "framework/Text.h"
+#include "resources/resource.h"
+
+#include <shlobj.h>
+
+namespace {
+// A picture button's bitmaps (normal, pressed, hover) and its place in pixels.
+struct ButtonLook {
+  CSkinButton* button;
+  int id;
+  UINT normal, pressed, hover;
+  int x, y, width, height;
+};
+}  // namespace
+
+SettingsDialog::SettingsDialog(HWND parent) : Dialog(IDD_SETTINGS, parent) {
+  icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_LUMORA));
+  OnCommandCode(IDC_SETTINGS_VIDEO, CBN_SELCHANGE, [this] { devicesChanged = 1; });
+  OnCommandCode(IDC_SETTINGS_AUDIO, CBN_SELCHANGE, [this] { devicesChanged = 1; });
+  OnCommand(IDC_SETTINGS_BROWSE, [this] { Browse(); });
+}
+
+BOOL SettingsDialog::OnInitDialog() {
+  SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  SetWindowTextA(hwnd_, "设置");
+  SetItemText(IDC_SETTINGS_VIDEO_LABEL, "视频");
+  SetItemText(IDC_SETTINGS_AUDIO_LABEL, "音频");
+  SetItemText(IDC_SETTINGS_FOLDER_LABEL, "文件夹");
+  const ButtonLook looks[] = {
+      {&pictureButton_, IDC_SETTINGS_PICTURE, IDB_SETTINGS_PICTURE, IDB_SETTINGS_PICTURE_PRESSED,
+       IDB_SETTINGS_PICTURE_PRESSED, 248, 28, 66, 59},
+      {&okButton_, IDOK, IDB_OK_NORMAL, IDB_OK_PRESSED, IDB_OK_HOVER, 95, 152, 75, 21},
+      {&cancelButton_, IDCANCEL, IDB_CANCEL_NORMAL, IDB_CANCEL_PRESSED, IDB_CANCEL_HOVER, 176, 152, 75, 21},
+  };
+  for (const ButtonLook& look : looks) {
+    look.button->SubclassDlgItem(look.id, hwnd_);
+    look.button->LoadBitmaps(look.normal, look.pressed, look.hover, 0);
+    SetWindowPos(Item(look.id), nullptr, look.x, look.y, look.width, look.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  ComboReset(IDC_SETTINGS_VIDEO);
+  ComboReset(IDC_SETTINGS_AUDIO);
+  if (!FillDeviceLists()) return TRUE;
+  ComboSetSel(IDC_SETTINGS_VIDEO, videoIndex);
+  ComboSetSel(IDC_SETTINGS_AUDIO, audioIndex);
+  SetItemText(IDC_SETTINGS_LOCATION, location);
+  return TRUE;
+}
+
+bool SettingsDialog::FillDeviceLists() {
+  ComPtr<ICreateDevEnum> enumerator;
+  if (FAILED(CreateComObject(CLSID_SystemDeviceEnum, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
+                             enumerator.OutVoid())) || !enumerator) {
+    return false;
+  }
+  for (const std::string& name : ReadableDeviceNames(enumerator.Get(), DeviceKind::Video)) {
+    ComboAdd(IDC_SETTINGS_VIDEO, name);
+  }
+  std::vector<std::string> microphones = ReadableDeviceNames(enumerator.Get(), DeviceKind::Audio);
+  for (const std::string& name : microphones) ComboAdd(IDC_SETTINGS_AUDIO, name);
+  return !microphones.empty();
+}
+
+void SettingsDialog::Browse() {
+  BROWSEINFOA info{};
+  info.hwndOwner = hwnd_;
+  info.lpszTitle = "选择文件夹";
+  info.ulFlags = BIF_NEWDIALOGSTYLE;
+  LPITEMIDLIST picked = SHBrowseForFolderA(&info);
+  if (!picked) return;
+  char path[MAX_PATH] = {};
+  if (!SHGetPathFromIDListA(picked, path)) path[0] = '\0';
+  CoTaskMemFree(picked);
+  ApplyBrowsedFolder(path);
+}
+
+void SettingsDialog::ApplyBrowsedFolder(const std::string& path) {
+  if (path.empty()) {
+    AppMessageBox("Selected Dir is NOT Correct,Please select again!");
+    return;
+  }
+  location = path;
+  SetItemText(IDC_SETTINGS_LOCATION, location);
+}
+
+void SettingsDialog::OnOK() {
+  videoIndex = ComboGetSel(IDC_SETTINGS_VIDEO);
+  audioIndex = ComboGetSel(IDC_SETTINGS_AUDIO);
+  WritePrivateProfileStringA("Setup", "EnableTitle", Format("%d", EnableTitle).c_str(),
+                             Format("%s\\Setup.ini", programFolder.c_str()).c_str());
+  EndDialog(IDOK);
+}
