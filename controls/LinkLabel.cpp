@@ -193,6 +193,7 @@ void CLinkLabel::RelayToTooltip(UINT msg, WPARAM wp, LPARAM lp) {
   SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
+// Hover relies on the capture as the picture button does (see its note on Wine's capture).
 void CLinkLabel::OnMouseMove(POINT point) {
   if (!overControl_) {
     overControl_ = true;

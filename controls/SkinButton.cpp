@@ -78,6 +78,9 @@ void CSkinButton::OnMouseMove(WPARAM keys, POINT point) {
   if ((state_ == Hover || state_ == Pressed) && !PtInRect(&client, point)) EndHover();
 }
 
+// Windows sends every mouse move to the capturing window. Wine's X11 driver grabs the X pointer
+// for a capture only in move/size and menu modes, so moves over the bare desktop reach no
+// window there and hover ends when the pointer next crosses a window of the program.
 void CSkinButton::StartHover() {
   tracking_ = true;
   state_ = Hover;

@@ -13,7 +13,7 @@ struct FacePalette {
 FacePalette Palette(Look look) {
   switch (look) {
     case Look::Hover: return {Rgb(246, 251, 255), Rgb(196, 222, 248), Rgb(61, 123, 196), Rgb(255, 255, 255)};
-    case Look::Pressed: return {Rgb(176, 203, 236), Rgb(222, 234, 248), Rgb(37, 88, 150), Rgb(160, 190, 228)};
+    case Look::Pressed: return {Rgb(140, 178, 226), Rgb(204, 222, 246), Rgb(30, 76, 136), Rgb(120, 160, 212)};
     case Look::Normal:
     default: return {Rgb(255, 255, 255), Rgb(216, 223, 233), Rgb(138, 151, 168), Rgb(255, 255, 255)};
   }
