@@ -12,7 +12,7 @@ std::string HelpFilePath(const std::string& moduleDirectory, int language) {
 
 // Under Wine the shell passes SW_SHOWMAXIMIZED on to hh.exe (trace channel "exec" shows it),
 // but Wine's viewer opens at a size of its own, and without the Gecko engine its topic pane
-// stays empty; Windows' viewer shows the file maximised.
+// stays empty. On Windows the viewer starts with the same show command.
 void OpenHelpFile(HWND owner, const std::string& moduleDirectory, int language) {
   ShellExecuteFile(owner, "open", HelpFilePath(moduleDirectory, language), "", "", SW_SHOWMAXIMIZED);
 }
