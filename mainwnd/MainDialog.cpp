@@ -1,9 +1,11 @@
 #include "mainwnd/MainDialog.h"
 
 #include "app/Help.h"
+#include "capture/CaptureMessages.h"
 #include "framework/App.h"
 #include "framework/MessageBox.h"
 #include "lessons/LessonActions.h"
+#include "lessons/SettingsDialog.h"
 #include "mainwnd/AboutDialog.h"
 #include "mainwnd/FolderOps.h"
 #include "mainwnd/MainWindowHandle.h"
@@ -33,9 +35,10 @@ MainDialog::MainDialog(std::string appModuleDirectory, int appLanguage)
       whiteBrush_(CreateSolidBrush(kWhite)) {
   appIcon = LoadIconA(ResourceInstance(), MAKEINTRESOURCEA(IDI_LUMORA));
 
-  // Commands. 1002 (record/stop, F5), 1006 (settings), 1086 (package) and 1090 (subject edit)
-  // are routed by the recording session and the lesson library. 1088 (帮助) has no action of
-  // its own: F1 opens the help.
+  // Commands. 1002 (record/stop, F5), 1086 (package) and 1090 (subject edit) are routed by the
+  // recording session and the lesson library. 1088 (帮助) has no action of its own: F1 opens
+  // the help.
+  OnCommand(IDC_SETTINGS, [this] { ShowSettings(); });
   OnCommand(IDC_ABOUT, [this] { ShowAbout(); });
   OnCommand(ID_HELP_CONTENTS, [this] { ShowHelp(); });
   OnCommand(IDC_EXIT, [this] { SendMessageA(hwnd_, WM_CLOSE, 0, 0); });
@@ -91,13 +94,14 @@ BOOL MainDialog::OnInitDialog() {
   SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon));
   SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon));
 
-  // 6. Device-interface notifications for camera plug-in: registered here by the capture engine.
+  // 6. Device-interface notifications for camera plug-in.
+  engine.RegisterDeviceNotification();
 
   // 7. To the foreground.
   SetForegroundWindow(hwnd_);
 
-  // 8. Windows Media profile manager, screen codec check and writer: prepared here by the
-  //    capture engine (InitScreenProfileWriter).
+  // 8. Windows Media profile manager, screen codec check and writer.
+  engine.InitScreenProfileWriter();
 
   // 9.
   return TRUE;
@@ -120,14 +124,18 @@ BOOL MainDialog::SetupMainWindow() {
     return FALSE;
   }
 
-  // 5. Device slots emptied and the capture devices enumerated: the capture engine's
-  //    EnumerateCaptureDevices goes here.
+  // 5. Device slots emptied and the capture devices enumerated.
+  engine.videoDevices.current = nullptr;
+  engine.audioDevices.current = nullptr;
+  engine.EnumerateCaptureDevices();
 
   // 6. Settings.
   LoadSettings(settings, moduleDirectory);
 
-  // 7. Device indexes clamped to the devices found, devices selected and the preview built:
-  //    the capture engine's SelectDevicesByIndex and BuildPreviewGraph go here.
+  // 7. Device indexes clamped to the devices found, devices selected and the preview built.
+  engine.ClampDeviceIndexes();
+  engine.SelectDevicesByIndex(settings.VDeviceIndex, settings.ADeviceIndex);
+  engine.BuildPreviewGraph();
 
   // 8. Save directory.
   ResolveSaveDir(settings);
@@ -197,6 +205,19 @@ BOOL MainDialog::PreTranslateMessage(MSG* msg) {
 LRESULT MainDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   // The window's own cases come before the handler tables: the capture engine's WM_GRAPHNOTIFY,
   // WM_DEVICECHANGE and device commands 16 to 35, and the snapshot's WM_FRAMEREADY.
+  switch (msg) {
+    case WM_GRAPHNOTIFY:
+      engine.HandleGraphEvents();
+      break;
+    case WM_DEVICECHANGE:
+      if (!engine.HandleDeviceChange(wp, lp)) return 0;
+      break;
+    case WM_COMMAND:
+      engine.HandleDeviceCommand(LOWORD(wp));
+      break;
+    default:
+      break;
+  }
   return Dialog::WindowProc(msg, wp, lp);
 }
 
@@ -207,12 +228,61 @@ void MainDialog::OnOK() {
 void MainDialog::OnCancel() { ConfirmExit(); }
 
 void MainDialog::ConfirmExit() {
-  const char* question = capturing ? "正在视频捕捉，退出将丢失捕捉内容！\r\n是否确定退出？" : "是否退出？";
+  const char* question = engine.capturing ? "正在视频捕捉，退出将丢失捕捉内容！\r\n是否确定退出？" : "是否退出？";
   if (ShowMessageBox(hwnd_, question, "提示", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
-  // The capture engine's TearDownGraph goes first here.
+  engine.TearDownGraph();
   SaveSettings(settings, moduleDirectory);
-  // Then the Windows Media writer ends its writing (its failure is of no consequence).
+  // A failure to end the screen writer's writing is of no consequence here.
+  engine.screenWriter.EndWriting();
   EndDialog(IDCANCEL);
+}
+
+void MainDialog::ShowSettings() {
+  SettingsDialog dialog(hwnd_);
+  dialog.FileFormat = settings.FileFormat;
+  dialog.OverlayType = settings.OverlayType;
+  dialog.OverlayText = settings.OverlayText;
+  dialog.OverlayPos = settings.OverlayPos;
+  dialog.OverlayFontSize = settings.OverlayFontSize;
+  dialog.OverlayFontColor = settings.OverlayFontColor;
+  dialog.videoIndex = settings.VDeviceIndex;
+  dialog.audioIndex = settings.ADeviceIndex;
+  dialog.location = settings.SaveDir;
+  dialog.programFolder = moduleDirectory;
+  dialog.EnableTitle = settings.EnableTitle;
+  if (dialog.DoModal() != IDOK) return;
+
+  settings.FileFormat = dialog.FileFormat;
+  settings.OverlayType = dialog.OverlayType;
+  settings.OverlayText = dialog.OverlayText;
+  settings.OverlayPos = dialog.OverlayPos;
+  settings.OverlayFontSize = dialog.OverlayFontSize;
+  settings.OverlayFontColor = dialog.OverlayFontColor;
+  engine.devicesChanged = dialog.devicesChanged;
+  settings.VDeviceIndex = dialog.videoIndex;
+  settings.ADeviceIndex = dialog.audioIndex;
+  settings.SaveDir = dialog.location;
+  SaveSettings(settings, moduleDirectory);
+  settings.EnableTitle = dialog.EnableTitle;
+
+  if (engine.devicesChanged) {
+    engine.previewStarted = 1;
+    engine.ClampDeviceIndexes();
+    engine.EnumerateCaptureDevices();
+    // Chooses the devices and builds the preview with them.
+    engine.SelectDevicesByIndex(settings.VDeviceIndex, settings.ADeviceIndex);
+  }
+  FillLessonList();
+}
+
+void MainDialog::CameraArrived() {
+  EnableItem(IDC_RECORD, true);
+  SetRecordButtonLook(false);
+}
+
+void MainDialog::EndRecordingOnCameraArrival() {
+  // The recording session ends the running recording here with its record toggle; until it
+  // exists no recording can run, so there is nothing to end.
 }
 
 void MainDialog::ShowHelp() { OpenHelpFile(hwnd_, moduleDirectory, appLanguage_); }

@@ -2,14 +2,16 @@
 // picture buttons. It routes every command of the program and holds the program's state.
 #pragma once
 #include "app/Settings.h"
+#include "capture/CaptureEngine.h"
 #include "controls/SkinButton.h"
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
 #include "lessons/LessonList.h"
+#include "resources/resource.h"
 
 #include <string>
 
-class MainDialog : public Dialog {
+class MainDialog : public Dialog, public CaptureHost {
 public:
   // The application's program folder (ending in a backslash) and help language.
   MainDialog(std::string appModuleDirectory, int appLanguage);
@@ -33,6 +35,15 @@ public:
   void EditSubject();
   // The record button's ready look (开始录制) or its recording look (停止录制).
   void SetRecordButtonLook(bool recording);
+  // Button 1006: the settings dialog; on OK the settings are saved and the devices chosen again.
+  void ShowSettings();
+
+  // What the capture engine asks of its main window.
+  HWND MainWindow() const override { return hwnd_; }
+  HWND PreviewArea() const override { return GetDlgItem(hwnd_, IDC_PREVIEW); }
+  Settings& CaptureSettings() override { return settings; }
+  void CameraArrived() override;
+  void EndRecordingOnCameraArrival() override;
 
   HICON appIcon = nullptr;
   HACCEL accelerators = nullptr;
@@ -42,8 +53,8 @@ public:
   std::string selectedLessonFolder;
   std::string screenOutputPath;
   std::string videoOutputPath;
-  // Set while a recording runs; changes the exit question.
-  BOOL capturing = FALSE;
+  // The camera capture engine; its `capturing` is set while a recording runs.
+  CaptureEngine engine{*this};
 
   // The rows of list 1082 with the folder of each.
   LessonList lessonRows;

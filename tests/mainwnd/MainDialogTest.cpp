@@ -7,6 +7,7 @@
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/TempDir.h"
 
+#include <algorithm>
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
@@ -33,6 +34,10 @@ protected:
     dialog = std::make_unique<ProbeDialog>(ProgramFolder(), language);
     dialog->CountRecordCommands();
     ASSERT_TRUE(dialog->Create());
+    // The capture engine's start-up reports (no camera here, no Windows Media Screen codec
+    // under Wine) are checked by its own tests; these tests look at the window's own boxes.
+    startupBoxes = boxes.Texts();
+    boxes.Clear();
   }
   void TearDown() override {
     if (dialog) dialog->Destroy();
@@ -51,6 +56,7 @@ protected:
 
   TempDir folder;
   MessageBoxRecorder boxes{IDNO};
+  std::vector<std::string> startupBoxes;
   std::unique_ptr<ProbeDialog> dialog;
 };
 }  // namespace
@@ -113,8 +119,10 @@ TEST_F(MainDialogTest, WithoutSetupIniTheWindowSaysSoAndStaysBare) {
   Open();
   if (!hadRootSubject) DeleteFileA("\\subject.txt");
   SetCurrentDirectoryA(previousDirectory);
-  ASSERT_EQ(boxes.Texts().size(), 1u);
-  EXPECT_EQ(boxes.Texts()[0], "Setup.ini文件不存在！");
+  ASSERT_FALSE(startupBoxes.empty());
+  EXPECT_EQ(startupBoxes[0], "Setup.ini文件不存在！");
+  // Without settings no device is looked for.
+  EXPECT_EQ(std::count(startupBoxes.begin(), startupBoxes.end(), "未发现任何视频采集设备!请检查摄像头连接!"), 0);
   EXPECT_FALSE(dialog->recordButton.HasBitmap(CSkinButton::Normal));
   EXPECT_EQ(GetWindowLongA(GetDlgItem(Hwnd(), IDC_LESSON_LIST), GWL_STYLE) & LVS_TYPEMASK, LVS_LIST);
   RECT window;
@@ -186,7 +194,7 @@ TEST_F(MainDialogTest, EnterDoesNothingAndEscAsksBeforeEnding) {
 TEST_F(MainDialogTest, YesWhileRecordingSavesTheSettingsAndEnds) {
   WriteSetup();
   Open();
-  dialog->capturing = TRUE;
+  dialog->engine.capturing = 1;
   boxes.SetAnswer(IDYES);
   SendMessageA(Hwnd(), WM_COMMAND, IDCANCEL, 0);
   ASSERT_EQ(boxes.Texts().size(), 1u);
