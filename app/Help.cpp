@@ -14,5 +14,9 @@ std::string HelpFilePath(const std::string& moduleDirectory, int language) {
 // but Wine's viewer opens at a size of its own, and without the Gecko engine its topic pane
 // stays empty. On Windows the viewer starts with the same show command.
 void OpenHelpFile(HWND owner, const std::string& moduleDirectory, int language) {
-  ShellExecuteFile(owner, "open", HelpFilePath(moduleDirectory, language), "", "", SW_SHOWMAXIMIZED);
+  std::string path = HelpFilePath(moduleDirectory, language);
+  // A language without a help file opens nothing; an empty name could make the shell open
+  // the current folder instead.
+  if (path.empty()) return;
+  ShellExecuteFile(owner, "open", path, "", "", SW_SHOWMAXIMIZED);
 }

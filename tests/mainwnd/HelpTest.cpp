@@ -24,5 +24,5 @@ TEST(Help, OpeningGoesToTheShellMaximisedWithoutWaiting) {
   OpenHelpFile(nullptr, "C:\\Prog\\", 1);
   OpenHelpFile(nullptr, "C:\\Prog\\", 7);
   SetShellExecuteHandler(std::move(previous));
-  EXPECT_EQ(opened, (std::vector<std::string>{"C:\\Prog\\Lumora_en.CHM", ""}));
+  EXPECT_EQ(opened, (std::vector<std::string>{"C:\\Prog\\Lumora_en.CHM"}));
 }
