@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Puts the testbed into the Wine prefix named by WINEPREFIX, or takes it out again:
+# the test cameras, the test microphone and the WM ASF Writer stand-in (a COM server that
+# registers itself), and the sound devices (an ALSA configuration of the prefix's own, which
+# scripts/env.sh names in ALSA_CONFIG_PATH, with a tone file for capture).
+# Usage: scripts/testbed.sh install|remove
+# Quick when the installed testbed is already current; never shipped with the program.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
+
+built_dll="$LUMORA_BUILD/testbin/lumora_testbed.dll"
+home="$WINEPREFIX/drive_c/lumora-testbed"
+home_windows='C:\lumora-testbed'
+stamp="$home/installed"
+tone="$home/tone.raw"
+# The tone that the sound device records: 1 kHz at half of full scale, 22050 Hz mono
+# 16-bit, with a 100 ms pause every second; ten minutes of it, read once per opened device.
+tone_rate=22050
+
+write_sound_config() {
+  local conf="$ALSA_CONFIG_PATH" next
+  next=$(cat <<CONF
+# Sound devices of the Lumora testbed (Wine reads this through ALSA_CONFIG_PATH):
+# capture reads a tone file in real time, playback is discarded.
+pcm.!default {
+  type asym
+  playback.pcm "lumora_discard"
+  capture.pcm "lumora_tone"
+}
+pcm.lumora_discard {
+  type null
+}
+# The application gets any format; the file is read as the slave's fixed format.
+pcm.lumora_tone {
+  type plug
+  slave {
+    pcm "lumora_tone_file"
+    format S16_LE
+    rate $tone_rate
+    channels 1
+  }
+}
+pcm.lumora_tone_file {
+  type file
+  slave.pcm "lumora_discard"
+  file "/dev/null"
+  infile "$tone"
+  format "raw"
+}
+CONF
+)
+  if [ ! -f "$conf" ] || [ "$(cat "$conf")" != "$next" ]; then
+    printf '%s\n' "$next" > "$conf.part" && mv "$conf.part" "$conf"
+  fi
+  if [ ! -s "$tone" ]; then
+    sox -q -n -r "$tone_rate" -c 1 -b 16 -e signed-integer -t raw "$tone.part" \
+      synth 0.9 sine 1000 vol 0.5 pad 0 0.1 repeat 599
+    mv "$tone.part" "$tone"
+  fi
+}
+
+registered() {
+  [ -f "$WINEPREFIX/system.reg" ] && LC_ALL=C grep -aq 'Lumora Test Camera' "$WINEPREFIX/system.reg"
+}
+
+install_testbed() {
+  lumora_ensure_prefix
+  mkdir -p "$home"
+  write_sound_config
+  if [ ! -f "$built_dll" ] && [ -f "$LUMORA_BUILD/CMakeCache.txt" ]; then
+    cmake --build "$LUMORA_BUILD" --target lumora_testbed >/dev/null
+  fi
+  if [ ! -f "$built_dll" ]; then
+    echo "testbed.sh: $built_dll is not built; no devices registered" >&2
+    return 0
+  fi
+  local sum
+  sum=$(sha1sum < "$built_dll" | cut -d' ' -f1)
+  if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$sum" ] && registered; then
+    return 0
+  fi
+  # A new file rather than an overwrite, so that a process still using the old one keeps it.
+  cp "$built_dll" "$home/lumora_testbed.dll.part"
+  mv -f "$home/lumora_testbed.dll.part" "$home/lumora_testbed.dll"
+  wine regsvr32 /s "$home_windows\\lumora_testbed.dll"
+  # Wine's own choice of audio driver would try PulseAudio first.
+  wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /t REG_SZ /d alsa /f >/dev/null
+  wineserver -w  # the registry reaches system.reg, where the next run looks
+  if ! registered; then
+    echo "testbed.sh: registration of the testbed failed" >&2
+    return 1
+  fi
+  echo "$sum" > "$stamp"
+}
+
+remove_testbed() {
+  [ -f "$WINEPREFIX/system.reg" ] || return 0
+  if [ -f "$home/lumora_testbed.dll" ]; then
+    wine regsvr32 /s /u "$home_windows\\lumora_testbed.dll" || true
+  fi
+  wine reg delete 'HKCU\Software\Wine\Drivers' /v Audio /f >/dev/null 2>&1 || true
+  wineserver -w
+  rm -rf "$home"
+}
+
+case "${1:-}" in
+  install) install_testbed ;;
+  remove) remove_testbed ;;
+  *)
+    echo "usage: $0 install|remove" >&2
+    exit 2
+    ;;
+esac

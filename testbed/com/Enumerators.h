@@ -1,0 +1,47 @@
+// IEnumPins and IEnumMediaTypes over snapshots taken when the enumerator is made.
+#pragma once
+#include <vector>
+
+#include "framework/Handles.h"
+#include "testbed/com/ComObject.h"
+#include "testbed/com/MediaType.h"
+
+namespace testbed {
+
+class PinEnumerator : public ComObject, public IEnumPins {
+public:
+  // Holds `owner` alive while the enumerator exists; the pins belong to it.
+  PinEnumerator(IUnknown* owner, std::vector<IPin*> pins, size_t position = 0);
+  TESTBED_IUNKNOWN
+  STDMETHODIMP Next(ULONG count, IPin** pins, ULONG* fetched) override;
+  STDMETHODIMP Skip(ULONG count) override;
+  STDMETHODIMP Reset() override;
+  STDMETHODIMP Clone(IEnumPins** out) override;
+
+protected:
+  void* FindInterface(REFIID iid) override;
+
+private:
+  ComPtr<IUnknown> owner_;
+  std::vector<IPin*> pins_;
+  size_t position_;
+};
+
+class MediaTypeEnumerator : public ComObject, public IEnumMediaTypes {
+public:
+  MediaTypeEnumerator(std::vector<MediaType> types, size_t position = 0);
+  TESTBED_IUNKNOWN
+  STDMETHODIMP Next(ULONG count, AM_MEDIA_TYPE** types, ULONG* fetched) override;
+  STDMETHODIMP Skip(ULONG count) override;
+  STDMETHODIMP Reset() override;
+  STDMETHODIMP Clone(IEnumMediaTypes** out) override;
+
+protected:
+  void* FindInterface(REFIID iid) override;
+
+private:
+  std::vector<MediaType> types_;
+  size_t position_;
+};
+
+}  // namespace testbed

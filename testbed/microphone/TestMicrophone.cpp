@@ -1,0 +1,13 @@
+#include "testbed/microphone/TestMicrophone.h"
+
+#include "testbed/microphone/AudioCapturePin.h"
+
+namespace testbed {
+
+const wchar_t kMicrophoneName[] = L"Lumora Test Microphone";
+
+TestMicrophone::TestMicrophone(const CLSID& clsid) : CaptureFilter(clsid) {
+  AddPin(std::make_unique<AudioCapturePin>(this, L"Capture"));
+}
+
+}  // namespace testbed

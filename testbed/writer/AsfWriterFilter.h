@@ -1,0 +1,85 @@
+// Stands in for the WM ASF Writer: a sink with a video and an audio input and
+// IFileSinkFilter that writes the camera as MS Video 1 and the sound as PCM into an ASF file
+// while the graph runs, and completes the file when the graph stops.
+#pragma once
+#include <memory>
+#include <string>
+
+#include "testbed/com/Pins.h"
+#include "testbed/writer/AsfFile.h"
+#include "testbed/writer/VideoEncoder.h"
+
+namespace testbed {
+
+class AsfWriterFilter;
+
+class WriterInputPin : public InputPin {
+public:
+  WriterInputPin(AsfWriterFilter* filter, const wchar_t* name, bool video);
+  bool IsVideo() const { return video_; }
+  int streamNumber = 0;  // in the file being written, 0 while unused
+
+protected:
+  bool Accepts(const AM_MEDIA_TYPE& mt) override;
+  HRESULT OnReceive(IMediaSample* sample) override;
+  void OnEndOfStream() override;
+
+private:
+  AsfWriterFilter* writer_;
+  bool video_;
+};
+
+class AsfWriterFilter : public FilterBase, public IFileSinkFilter2, public IAMFilterMiscFlags {
+public:
+  AsfWriterFilter();
+  ~AsfWriterFilter() override;
+  TESTBED_IUNKNOWN
+
+  // IFileSinkFilter / IFileSinkFilter2
+  STDMETHODIMP SetFileName(LPCOLESTR name, const AM_MEDIA_TYPE* mt) override;
+  STDMETHODIMP GetCurFile(LPOLESTR* name, AM_MEDIA_TYPE* mt) override;
+  STDMETHODIMP SetMode(DWORD flags) override;
+  STDMETHODIMP GetMode(DWORD* flags) override;
+  // IAMFilterMiscFlags: a renderer, so that the graph waits for its end of stream.
+  STDMETHODIMP_(ULONG) GetMiscFlags() override { return AM_FILTER_MISC_FLAGS_IS_RENDERER; }
+
+  int PinCount() override { return 2; }
+  IPin* PinAt(int index) override { return index == 0 ? static_cast<IPin*>(&video_) : &audio_; }
+
+  HRESULT Receive(WriterInputPin& pin, IMediaSample* sample);
+  void EndOfStream();
+
+protected:
+  void* FindInterface(REFIID iid) override;
+  HRESULT OnActivate() override;
+  void OnRun(REFERENCE_TIME start) override;
+  void OnDeactivate() override;
+
+private:
+  HRESULT WriteVideo(IMediaSample* sample, REFERENCE_TIME start, REFERENCE_TIME stop);
+  HRESULT WriteObject(int stream, REFERENCE_TIME start, REFERENCE_TIME stop, bool key,
+                      const uint8_t* data, size_t size);
+
+  WriterInputPin video_;
+  WriterInputPin audio_;
+  std::wstring fileName_;
+  DWORD mode_ = 0;
+
+  CriticalSection writeLock_;  // the file, shared by both streaming threads
+  AsfFile file_;
+  bool haveOrigin_ = false;
+  REFERENCE_TIME origin_ = 0;  // stream time of the file's time 0
+  REFERENCE_TIME end_ = 0;     // latest sample end, relative to the origin
+  HRESULT writeError_ = S_OK;
+  bool completeSent_ = false;
+
+  // Video streaming state (the video thread only).
+  std::unique_ptr<VideoEncoder> encoder_;
+  std::vector<uint8_t> rgb555_;
+  std::vector<uint8_t> encoded_;
+  int width_ = 0, height_ = 0, bitCount_ = 0;
+  REFERENCE_TIME frameTime_ = 0;
+  uint32_t framesWritten_ = 0;
+};
+
+}  // namespace testbed
