@@ -5,6 +5,7 @@
 #include "framework/App.h"
 #include "framework/MessageBox.h"
 #include "lessons/LessonActions.h"
+#include "lessons/PackageDialog.h"
 #include "lessons/SettingsDialog.h"
 #include "mainwnd/AboutDialog.h"
 #include "mainwnd/FolderOps.h"
@@ -43,6 +44,9 @@ MainDialog::MainDialog(std::string appModuleDirectory, int appLanguage)
   OnCommand(ID_HELP_CONTENTS, [this] { ShowHelp(); });
   OnCommand(IDC_EXIT, [this] { SendMessageA(hwnd_, WM_CLOSE, 0, 0); });
   OnCommand(IDC_EDIT_SUBJECT, [this] { EditSubject(); });
+  OnCommand(IDC_PACKAGE, [this] {
+    RunPackageCommand(hwnd_, Item(IDC_LESSON_LIST), selectedLessonFolder, moduleDirectory);
+  });
 
   // Window messages.
   OnMessage(WM_CLOSE, [this](WPARAM, LPARAM) -> LRESULT {
