@@ -15,7 +15,10 @@ constexpr int kBarStep = 2;
 LRESULT CALLBACK ProgressWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   // The window goes when the archiver ends, not before: closing it would not stop the work.
   if (msg == WM_CLOSE) return 0;
-  if (msg == WM_CTLCOLORSTATIC) return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+  if (msg == WM_CTLCOLORSTATIC) {
+    SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+  }
   return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
@@ -48,13 +51,16 @@ HWND CreateProgressWindow(HWND owner, const std::string& archivePath) {
   GetClientRect(window, &client);
   int width = client.right - 24;
   HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  std::string text = "正在打包课程，请稍候……\r\n" + archivePath;
-  HWND label = CreateWindowExA(0, "STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_PATHELLIPSIS,
-                               12, 10, width, 40, window, nullptr, GetModuleHandleA(nullptr), nullptr);
+  // Two lines: the path is shortened in its middle when it is too long for the window.
+  HWND message = CreateWindowExA(0, "STATIC", "正在打包课程，请稍候……", WS_CHILD | WS_VISIBLE | SS_LEFT,
+                                 12, 10, width, 18, window, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND path = CreateWindowExA(0, "STATIC", archivePath.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_PATHELLIPSIS,
+                              12, 30, width, 18, window, nullptr, GetModuleHandleA(nullptr), nullptr);
   HWND bar = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, 12, 56, width, 18, window,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPackageProgressBarId)),
                              GetModuleHandleA(nullptr), nullptr);
-  SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  SendMessageA(message, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  SendMessageA(path, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   SendMessageA(bar, PBM_SETRANGE32, 0, kBarRange);
   ShowWindow(window, SW_SHOWNORMAL);
   UpdateWindow(window);
