@@ -22,12 +22,18 @@ inline uint16_t Pack(int r, int g, int b) { return uint16_t((r << 10) | (g << 5)
 inline int RoundedMean(int sum, int count) { return (2 * sum + count) / (2 * count); }
 
 struct Pixels {
-  int r[16], g[16], b[16];
+  int r[16], g[16], b[16], squares[16];
 };
 
-inline int Distance(const Pixels& p, int i, int r, int g, int b) {
-  const int dr = p.r[i] - r, dg = p.g[i] - g, db = p.b[i] - b;
-  return dr * dr + dg * dg + db * db;
+// Channel sums and the sum of squares of a group of pixels.
+struct Sums {
+  int count = 0, r = 0, g = 0, b = 0, squares = 0;
+};
+
+// Sum of squared errors of a group against the rounded means (mr, mg, mb), from its sums alone:
+// sum |p - m|^2 = sum |p|^2 - 2 m . sum p + n |m|^2.
+inline int GroupError(const Sums& s, int mr, int mg, int mb) {
+  return s.squares - 2 * (mr * s.r + mg * s.g + mb * s.b) + s.count * (mr * mr + mg * mg + mb * mb);
 }
 
 size_t WriteFill(uint16_t colour, uint8_t* out) {
@@ -80,60 +86,62 @@ size_t WriteEight(Pair pairs[4], unsigned mask, uint8_t* out) {
   return 18;
 }
 
-// Two colours for the pixels listed in `index`: seeds at the two far ends of the group, then
-// one refinement of the split. Bit k of `mask` marks the pixels of the set colour, k being the
-// pixel's own number in the block. Returns the sum of squared errors.
-int SplitTwo(const Pixels& p, const int* index, int count, Pair& pair, unsigned& mask) {
-  int sumR = 0, sumG = 0, sumB = 0;
-  for (int k = 0; k < count; ++k) {
-    sumR += p.r[index[k]];
-    sumG += p.g[index[k]];
-    sumB += p.b[index[k]];
-  }
-  const int meanR = RoundedMean(sumR, count), meanG = RoundedMean(sumG, count),
-            meanB = RoundedMean(sumB, count);
-  int far = index[0], farDistance = -1;
-  for (int k = 0; k < count; ++k) {
-    const int d = Distance(p, index[k], meanR, meanG, meanB);
-    if (d > farDistance) farDistance = d, far = index[k];
-  }
-  int other = index[0], otherDistance = -1;
-  for (int k = 0; k < count; ++k) {
-    const int d = Distance(p, index[k], p.r[far], p.g[far], p.b[far]);
-    if (d > otherDistance) otherDistance = d, other = index[k];
-  }
-  int aR = p.r[far], aG = p.g[far], aB = p.b[far];
-  int bR = p.r[other], bG = p.g[other], bB = p.b[other];
-  unsigned setBits = 0;
-  for (int pass = 0; pass < 2; ++pass) {
-    // A pixel is nearer to a than to b when 2 p.(a - b) > |a|^2 - |b|^2.
-    const int dR = aR - bR, dG = aG - bG, dB = aB - bB;
-    const int threshold = (aR * aR + aG * aG + aB * aB) - (bR * bR + bG * bG + bB * bB);
-    int inA = 0, aSumR = 0, aSumG = 0, aSumB = 0;
-    setBits = 0;
-    for (int k = 0; k < count; ++k) {
-      const int i = index[k];
-      if (2 * (p.r[i] * dR + p.g[i] * dG + p.b[i] * dB) > threshold) {
-        setBits |= 1u << i;
-        ++inA;
-        aSumR += p.r[i];
-        aSumG += p.g[i];
-        aSumB += p.b[i];
-      }
-    }
-    if (inA == 0 || inA == count) break;  // cannot happen with distinct seeds; keep the seeds
-    aR = RoundedMean(aSumR, inA), aG = RoundedMean(aSumG, inA), aB = RoundedMean(aSumB, inA);
-    bR = RoundedMean(sumR - aSumR, count - inA), bG = RoundedMean(sumG - aSumG, count - inA),
-    bB = RoundedMean(sumB - aSumB, count - inA);
-  }
-  int error = 0;
+// Two colours for the pixels listed in `index` (whose sums are `all`): split across the line
+// from the darkest to the brightest pixel at the mean, then once more between the two means when
+// that is not yet within `errorBound`. Bit k of `mask` marks the pixels of the set colour, k being
+// the pixel's own number in the block. Returns the sum of squared errors.
+int SplitTwo(const Pixels& p, const int* index, const Sums& all, int errorBound, Pair& pair, unsigned& mask) {
+  const int count = all.count;
+  const int meanR = RoundedMean(all.r, count), meanG = RoundedMean(all.g, count), meanB = RoundedMean(all.b, count);
+  int error = GroupError(all, meanR, meanG, meanB);
+  pair.setColour = pair.clearColour = Pack(meanR, meanG, meanB);
+  mask = 0;
+
+  int darkest = index[0], brightest = index[0];
+  int low = 1 << 30, high = -1;
   for (int k = 0; k < count; ++k) {
     const int i = index[k];
-    error += (setBits >> i) & 1 ? Distance(p, i, aR, aG, aB) : Distance(p, i, bR, bG, bB);
+    const int luma = p.r[i] + 2 * p.g[i] + p.b[i];
+    if (luma < low) low = luma, darkest = i;
+    if (luma > high) high = luma, brightest = i;
   }
-  pair.setColour = Pack(aR, aG, aB);
-  pair.clearColour = Pack(bR, bG, bB);
-  mask = setBits;
+  // A pixel takes the set colour when scale * d.p > threshold.
+  int dR = p.r[brightest] - p.r[darkest], dG = p.g[brightest] - p.g[darkest], dB = p.b[brightest] - p.b[darkest];
+  int scale = count, threshold = dR * all.r + dG * all.g + dB * all.b;
+  for (int pass = 0; pass < 2 && error > errorBound; ++pass) {
+    Sums set;
+    unsigned bits = 0;
+    for (int k = 0; k < count; ++k) {
+      const int i = index[k];
+      // Without branches: on noisy pictures the side of the line is unpredictable.
+      const int take = -int(scale * (p.r[i] * dR + p.g[i] * dG + p.b[i] * dB) > threshold);
+      bits |= unsigned(take & 1) << i;
+      set.count -= take;
+      set.r += p.r[i] & take;
+      set.g += p.g[i] & take;
+      set.b += p.b[i] & take;
+      set.squares += p.squares[i] & take;
+    }
+    if (set.count == 0 || set.count == count) break;  // all pixels alike along this line
+    Sums clear;
+    clear.count = count - set.count;
+    clear.r = all.r - set.r, clear.g = all.g - set.g, clear.b = all.b - set.b;
+    clear.squares = all.squares - set.squares;
+    const int aR = RoundedMean(set.r, set.count), aG = RoundedMean(set.g, set.count),
+              aB = RoundedMean(set.b, set.count);
+    const int bR = RoundedMean(clear.r, clear.count), bG = RoundedMean(clear.g, clear.count),
+              bB = RoundedMean(clear.b, clear.count);
+    const int candidate = GroupError(set, aR, aG, aB) + GroupError(clear, bR, bG, bB);
+    if (candidate >= error) break;
+    error = candidate;
+    pair.setColour = Pack(aR, aG, aB);
+    pair.clearColour = Pack(bR, bG, bB);
+    mask = bits;
+    // Next split between the two means: 2 d.p > d.(a + b) with d = a - b.
+    dR = aR - bR, dG = aG - bG, dB = aB - bB;
+    scale = 2;
+    threshold = dR * (aR + bR) + dG * (aG + bG) + dB * (aB + bB);
+  }
   return error;
 }
 
@@ -186,27 +194,27 @@ size_t EncodeBlock(const uint16_t pixels[16], int errorBound, uint8_t* out) {
   }
   if (exact) return mask == 0 ? WriteFill(clear, out) : WriteTwo(set, clear, mask, out);
 
+  // Channels and sums, quadrant by quadrant.
   Pixels p;
-  int sumR = 0, sumG = 0, sumB = 0;
-  for (int i = 0; i < 16; ++i) {
-    p.r[i] = colours[i] >> 10;
-    p.g[i] = (colours[i] >> 5) & 31;
-    p.b[i] = colours[i] & 31;
-    sumR += p.r[i];
-    sumG += p.g[i];
-    sumB += p.b[i];
+  Sums quadrant[4], all;
+  for (int q = 0; q < 4; ++q) {
+    Sums& s = quadrant[q];
+    s.count = 4;
+    for (int k = 0; k < 4; ++k) {
+      const int i = kQuadrantPixels[q][k];
+      const int r = colours[i] >> 10, g = (colours[i] >> 5) & 31, b = colours[i] & 31;
+      p.r[i] = r, p.g[i] = g, p.b[i] = b;
+      p.squares[i] = r * r + g * g + b * b;
+      s.r += r, s.g += g, s.b += b, s.squares += p.squares[i];
+    }
+    all.r += s.r, all.g += s.g, all.b += s.b, all.squares += s.squares;
   }
-  if (errorBound > 0) {
-    const int r = RoundedMean(sumR, 16), g = RoundedMean(sumG, 16), b = RoundedMean(sumB, 16);
-    int error = 0;
-    for (int i = 0; i < 16; ++i) error += Distance(p, i, r, g, b);
-    if (error <= errorBound) return WriteFill(Pack(r, g, b), out);
-  }
+  all.count = 16;
 
   static constexpr int kAll[16] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
   Pair two;
   unsigned twoMask;
-  const int twoError = SplitTwo(p, kAll, 16, two, twoMask);
+  const int twoError = SplitTwo(p, kAll, all, errorBound, two, twoMask);
   if (twoError <= errorBound) return WriteTwo(two.setColour, two.clearColour, twoMask, out);
 
   Pair pairs[4];
@@ -215,7 +223,7 @@ size_t EncodeBlock(const uint16_t pixels[16], int errorBound, uint8_t* out) {
   for (int q = 0; q < 4; ++q) {
     unsigned quadrantMask;
     if (!ExactQuadrant(colours, q, pairs[q], quadrantMask))
-      eightError += SplitTwo(p, kQuadrantPixels[q], 4, pairs[q], quadrantMask);
+      eightError += SplitTwo(p, kQuadrantPixels[q], quadrant[q], errorBound / 4, pairs[q], quadrantMask);
     eightMask |= quadrantMask;
   }
   if (eightError < twoError) return WriteEight(pairs, eightMask, out);

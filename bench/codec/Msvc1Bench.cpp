@@ -1,0 +1,137 @@
+// Benchmark of the MS Video 1 encoder on raw RGB555 frames (top row first, as ffmpeg's
+// rgb555le). "generate" writes a scene's frames; "encode" times the encoder on them (median of
+// three runs) and writes the compressed frames into an AVI file for ffmpeg to decode.
+#include "bench/codec/Scenes.h"
+#include "recorder/codec/Msvc1Encoder.h"
+
+#include <windows.h>
+#include <vfw.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kDefaultQuality = 8000;  // what the screen recorder asks for
+constexpr int kKeyFrameEvery = 200;  // likewise
+constexpr int kRuns = 3;
+
+// Processor time of this thread: the machine is shared, so wall time would measure the others.
+double ThreadSeconds() {
+  FILETIME created, exited, kernel, user;
+  GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
+  auto seconds = [](const FILETIME& t) { return (double(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e7; };
+  return seconds(kernel) + seconds(user);
+}
+
+int Generate(const std::string& scene, int width, int height, int frames, const char* path) {
+  SceneGenerator generator(scene, width, height);
+  if (!generator.Valid()) return std::fprintf(stderr, "unknown scene %s\n", scene.c_str()), 2;
+  FILE* file = std::fopen(path, "wb");
+  if (!file) return std::fprintf(stderr, "cannot write %s\n", path), 2;
+  for (int i = 0; i < frames; ++i) {
+    const std::vector<uint16_t> frame = generator.Frame(i);
+    std::fwrite(frame.data(), 2, frame.size(), file);
+  }
+  std::fclose(file);
+  return 0;
+}
+
+std::vector<std::vector<uint8_t>> LoadAsDibs(const char* path, int width, int height, int frames) {
+  const size_t stride = (size_t(width) * 2 + 3) & ~size_t(3), rowBytes = size_t(width) * 2;
+  std::vector<std::vector<uint8_t>> dibs;
+  FILE* file = std::fopen(path, "rb");
+  if (!file) return dibs;
+  std::vector<uint8_t> row(rowBytes);
+  for (int i = 0; i < frames; ++i) {
+    std::vector<uint8_t> dib(stride * height, 0);
+    for (int y = 0; y < height; ++y) {
+      if (std::fread(row.data(), 1, rowBytes, file) != rowBytes) return {};
+      std::memcpy(dib.data() + stride * (height - 1 - y), row.data(), rowBytes);
+    }
+    dibs.push_back(std::move(dib));
+  }
+  std::fclose(file);
+  return dibs;
+}
+
+bool WriteAvi(const char* path, int width, int height, const std::vector<std::vector<uint8_t>>& frames,
+              const std::vector<bool>& keys) {
+  AVIFileInit();
+  DeleteFileA(path);
+  PAVIFILE file = nullptr;
+  PAVISTREAM stream = nullptr;
+  bool ok = AVIFileOpenA(&file, path, OF_WRITE | OF_CREATE, nullptr) == 0;
+  BITMAPINFOHEADER format = {};
+  format.biSize = sizeof(format);
+  format.biWidth = (width + 3) & ~3;
+  format.biHeight = (height + 3) & ~3;
+  format.biPlanes = 1;
+  format.biBitCount = 16;
+  format.biCompression = mmioFOURCC('M', 'S', 'V', 'C');
+  if (ok) {
+    AVISTREAMINFOA info = {};
+    info.fccType = streamtypeVIDEO;
+    info.fccHandler = format.biCompression;
+    info.dwScale = 1;
+    info.dwRate = 25;
+    SetRect(&info.rcFrame, 0, 0, width, height);
+    ok = AVIFileCreateStreamA(file, &stream, &info) == 0 &&
+         AVIStreamSetFormat(stream, 0, &format, sizeof(format)) == 0;
+  }
+  for (size_t i = 0; ok && i < frames.size(); ++i)
+    ok = AVIStreamWrite(stream, LONG(i), 1, const_cast<uint8_t*>(frames[i].data()), LONG(frames[i].size()),
+                        keys[i] ? AVIIF_KEYFRAME : 0, nullptr, nullptr) == 0;
+  if (stream) AVIStreamRelease(stream);
+  if (file) AVIFileRelease(file);
+  AVIFileExit();
+  return ok;
+}
+
+int Encode(const char* rawPath, int width, int height, int frames, const char* aviPath, int quality) {
+  const std::vector<std::vector<uint8_t>> dibs = LoadAsDibs(rawPath, width, height, frames);
+  if (dibs.size() != size_t(frames)) return std::fprintf(stderr, "cannot read %s\n", rawPath), 2;
+  std::vector<std::vector<uint8_t>> coded(frames);
+  std::vector<bool> keys(frames);
+  std::vector<double> seconds;
+  size_t totalBytes = 0;
+  for (int run = 0; run < kRuns; ++run) {
+    Msvc1Encoder encoder(width, height, quality);
+    std::vector<uint8_t> out(encoder.MaxFrameBytes());
+    totalBytes = 0;
+    const double startSeconds = ThreadSeconds();
+    for (int i = 0; i < frames; ++i) {
+      bool key = false;
+      const size_t bytes = encoder.Encode(dibs[i].data(), out.data(), i % kKeyFrameEvery == 0, &key);
+      totalBytes += bytes;
+      if (run == kRuns - 1) {
+        coded[i].assign(out.begin(), out.begin() + bytes);
+        keys[i] = key;
+      }
+    }
+    seconds.push_back(ThreadSeconds() - startSeconds);
+  }
+  std::sort(seconds.begin(), seconds.end());
+  const double median = seconds[kRuns / 2];
+  if (!WriteAvi(aviPath, width, height, coded, keys)) return std::fprintf(stderr, "cannot write %s\n", aviPath), 2;
+  std::printf("fps=%.1f bytes=%.0f\n", frames / median, double(totalBytes) / frames);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 7 && std::strcmp(argv[1], "generate") == 0)
+    return Generate(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]), argv[6]);
+  if ((argc == 7 || argc == 8) && std::strcmp(argv[1], "encode") == 0)
+    return Encode(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]), argv[6],
+                  argc == 8 ? std::atoi(argv[7]) : kDefaultQuality);
+  std::fprintf(stderr,
+               "usage: msvc1_bench generate slide|scroll|pan|still WIDTH HEIGHT FRAMES RAW\n"
+               "       msvc1_bench encode RAW WIDTH HEIGHT FRAMES AVI [QUALITY]\n");
+  return 2;
+}
