@@ -36,9 +36,9 @@ MainDialog::MainDialog(std::string appModuleDirectory, int appLanguage)
       whiteBrush_(CreateSolidBrush(kWhite)) {
   appIcon = LoadIconA(ResourceInstance(), MAKEINTRESOURCEA(IDI_LUMORA));
 
-  // Commands. 1002 (record/stop, F5), 1086 (package) and 1090 (subject edit) are routed by the
-  // recording session and the lesson library. 1088 (帮助) has no action of its own: F1 opens
-  // the help.
+  // Commands. 1088 (帮助) has no action of its own: F1 opens the help.
+  OnCommand(IDC_RECORD, [this] { ToggleRecording(); });
+  OnCommand(ID_SNAPSHOT, [this] { RequestSnapshot(); });
   OnCommand(IDC_SETTINGS, [this] { ShowSettings(); });
   OnCommand(IDC_ABOUT, [this] { ShowAbout(); });
   OnCommand(ID_HELP_CONTENTS, [this] { ShowHelp(); });
@@ -210,6 +210,9 @@ LRESULT MainDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   // The window's own cases come before the handler tables: the capture engine's WM_GRAPHNOTIFY,
   // WM_DEVICECHANGE and device commands 16 to 35, and the snapshot's WM_FRAMEREADY.
   switch (msg) {
+    case WM_FRAMEREADY:
+      OnFrameReady();
+      break;
     case WM_GRAPHNOTIFY:
       engine.HandleGraphEvents();
       break;
@@ -238,6 +241,9 @@ void MainDialog::ConfirmExit() {
   SaveSettings(settings, moduleDirectory);
   // A failure to end the screen writer's writing is of no consequence here.
   engine.screenWriter.EndWriting();
+  // A stopped recording's screen file may still be being finished by Vistrel; ending the process
+  // now would cut it. A recording that still runs is given up, as the question warned.
+  if (!engine.capturing) WaitForScreenFile();
   EndDialog(IDCANCEL);
 }
 
@@ -284,10 +290,7 @@ void MainDialog::CameraArrived() {
   SetRecordButtonLook(false);
 }
 
-void MainDialog::EndRecordingOnCameraArrival() {
-  // The recording session ends the running recording here with its record toggle; until it
-  // exists no recording can run, so there is nothing to end.
-}
+void MainDialog::EndRecordingOnCameraArrival() { ToggleRecording(); }
 
 void MainDialog::ShowHelp() { OpenHelpFile(hwnd_, moduleDirectory, appLanguage_); }
 

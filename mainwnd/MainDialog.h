@@ -38,6 +38,17 @@ public:
   // Button 1006: the settings dialog; on OK the settings are saved and the devices chosen again.
   void ShowSettings();
 
+  // Button 1002 and F5: starts a lesson recording, or stops the one that runs.
+  void ToggleRecording();
+  // Hands the screen file to the screen writer and starts Vistrel on it; returns 1.
+  int StartScreenRecorder();
+  // F6 while recording: the next camera frame is written as a snapshot of the lesson.
+  void RequestSnapshot();
+  // WM_FRAMEREADY: the grabbed frame becomes a snapshot file.
+  void OnFrameReady();
+  // Waits, with the wait cursor and a time limit, until Vistrel has finished screen.avi.
+  void WaitForScreenFile();
+
   // What the capture engine asks of its main window.
   HWND MainWindow() const override { return hwnd_; }
   HWND PreviewArea() const override { return GetDlgItem(hwnd_, IDC_PREVIEW); }
@@ -78,6 +89,8 @@ protected:
   void ShowStartSubject();
 
 private:
+  void StartRecording();
+  void StopRecording();
   LRESULT OnControlColour(UINT msg, WPARAM wp, LPARAM lp);
   LRESULT OnPaint();
 

@@ -83,3 +83,34 @@ e2e_cleanup() {
 }
 
 e2e_fail() { echo "FAILED: $*" >&2; exit 1; }
+
+# Posts to the main window through the Windows-side helper (see tools/post_to_lumora.cpp).
+e2e_post() { wine "$LUMORA_BUILD/testbin/post_to_lumora.exe" "$@" >/dev/null 2>&1; }
+
+# The duration of a media file in seconds (ffprobe), or empty.
+e2e_duration() { ffprobe -v error -show_entries format=duration -of csv=p=0 "$1" 2>/dev/null; }
+
+# True when |a - b| <= tolerance (floating point).
+e2e_near() { awk -v a="$1" -v b="$2" -v t="$3" 'BEGIN { d = a - b; if (d < 0) d = -d; exit !(d <= t) }'; }
+
+# Waits for the main window, answering the reports that start-up may show first (under Wine the
+# Windows Media profile manager has no codec information, so its application boxes "Lumora"
+# appear); an "Error!" box is answered too and noted in $E2E_PROGRAM/error-boxes. Prints the
+# main window's X id.
+e2e_wait_main_window() {
+  local i id box
+  for ((i = 0; i < 240; i++)); do
+    id=$(xdotool search --onlyvisible --name "Lumora会议记录系统" 2>/dev/null | head -1 || true)
+    if [ -n "$id" ]; then echo "$id"; return 0; fi
+    box=$(xdotool search --onlyvisible --name '^Error!$' 2>/dev/null | head -1 || true)
+    if [ -n "$box" ]; then
+      echo "$box" >>"$E2E_PROGRAM/error-boxes"
+      e2e_key "$box" Return
+    fi
+    box=$(xdotool search --onlyvisible --name '^Lumora$' 2>/dev/null | head -1 || true)
+    if [ -n "$box" ]; then e2e_key "$box" Return; fi
+    sleep 0.25
+  done
+  echo "the main window did not come up" >&2
+  return 1
+}

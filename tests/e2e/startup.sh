@@ -8,7 +8,7 @@ trap e2e_cleanup EXIT
 e2e_program_folder
 save_dir=$(mktemp -d)
 e2e_start
-main=$(e2e_wait_window "Lumora会议记录系统")
+main=$(e2e_wait_main_window)
 sleep 2
 settings=$(iconv -f GBK -t UTF-8 "$E2E_PROGRAM/Setup.ini" | tr -d '\r')
 [ "$(printf '%s' "$settings" | head -2)" = "$(printf '[Setup]\nOverlayText=Lumora')" ] ||

@@ -16,23 +16,9 @@ differing_pixels() {  # screenshot x y width height picture px py
   compare -metric AE "$scratch/screen.png" "$scratch/picture.png" null: 2>&1 || true
 }
 
-# Waits for the main window, answering the reports that start-up may show first (under Wine
-# the Windows Media profile manager has no codec information); prints its X id.
-wait_main_window() {
-  local i id box
-  for ((i = 0; i < 240; i++)); do
-    id=$(xdotool search --onlyvisible --name "Lumora会议记录系统" 2>/dev/null | head -1 || true)
-    if [ -n "$id" ]; then echo "$id"; return 0; fi
-    box=$(xdotool search --onlyvisible --name '^(Lumora|Error!)$' 2>/dev/null | head -1 || true)
-    if [ -n "$box" ]; then e2e_key "$box" Return; fi
-    sleep 0.25
-  done
-  return 1
-}
-
 e2e_program_folder
 e2e_start
-main=$(wait_main_window) || e2e_fail "the main window did not come up"
+main=$(e2e_wait_main_window) || e2e_fail "the main window did not come up"
 sleep 2
 
 geometry=$(xdotool getwindowgeometry "$main")

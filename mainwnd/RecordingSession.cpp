@@ -1,0 +1,140 @@
+// The record/stop command of the main window: one lesson recording of the camera with the
+// microphone (video.wmv, through the capture engine) and of the screen (screen.avi, through
+// Vistrel.dll), started and stopped by the same button or F5.
+#include "mainwnd/MainDialog.h"
+
+#include "capture/ErrorBox.h"
+#include "capture/FrameGrabber.h"
+#include "framework/Text.h"
+#include "mainwnd/LessonDuration.h"
+#include "mainwnd/LessonFolder.h"
+#include "mainwnd/Snapshot.h"
+#include "recorder/Vistrel.h"
+#include "resources/resource.h"
+
+#include <ctime>
+#include <vector>
+
+namespace {
+// Seconds since 1970 when the screen recorder was started.
+time_t recordingStartTime = 0;
+
+// How long the program waits for Vistrel to finish screen.avi before it ends anyway.
+constexpr DWORD kScreenFileFinishTimeoutMs = 30000;
+
+const char kWmvWriterMissing[] =
+    "错误：无法生成WMV格式文件！\r\n原因：windows系统需要更新\r\n解决方案：启动“windows更新”";
+
+void SetStandardCursor(LPCSTR cursor) { SetCursor(LoadCursorA(nullptr, cursor)); }
+
+void ChangeStyleBit(HWND window, LONG bit, bool on) {
+  LONG style = GetWindowLongA(window, GWL_STYLE);
+  SetWindowLongA(window, GWL_STYLE, on ? (style | bit) : (style & ~bit));
+}
+}  // namespace
+
+void MainDialog::ToggleRecording() {
+  if (engine.capturing) {
+    StopRecording();
+  } else {
+    StartRecording();
+  }
+}
+
+void MainDialog::StartRecording() {
+  ShowWindow(hwnd_, SW_MINIMIZE);
+
+  LessonOutputs outputs = PrepareLessonOutputs(settings.SaveDir, moduleDirectory);
+  videoOutputPath = outputs.videoOutputPath;
+  screenOutputPath = outputs.screenOutputPath;
+
+  EnableItem(IDC_RECORD, true);
+  SetRecordButtonLook(true);
+
+  engine.TearDownGraph();
+  if (!engine.BuildRecordingGraph()) {
+    if (engine.asfWriterAddFailed) {
+      engine.asfWriterAddFailed = 0;
+      ErrorBox(kWmvWriterMissing);
+    }
+    engine.TearDownGraph();
+    engine.BuildPreviewGraph();
+    SetRecordButtonLook(false);
+    return;
+  }
+  engine.ConnectRecordingGraph(videoOutputPath);
+  engine.StartRecordingGraph();
+
+  StartScreenRecorder();
+  recordingStartTime = time(nullptr);
+  engine.capturing = 1;
+
+  EnableItem(IDC_SETTINGS, false);
+  EnableItem(IDC_HIDDEN_1013, false);
+  ChangeStyleBit(hwnd_, WS_MAXIMIZEBOX, false);
+  SetStandardCursor(IDC_WAIT);
+}
+
+int MainDialog::StartScreenRecorder() {
+  std::wstring widePath = AnsiToWide(screenOutputPath);
+  engine.screenWriter.SetOutputFilename(screenOutputPath);
+  // The library takes the ANSI path, terminator included, and keeps its own copy.
+  std::vector<char> ansiPath(widePath.size() * 2 + 2, '\0');
+  WideCharToMultiByte(CP_ACP, 0, widePath.c_str(), -1, ansiPath.data(), static_cast<int>(ansiPath.size()),
+                      nullptr, nullptr);
+  OnRecord(hwnd_, ansiPath.data(), 0);
+  return 1;
+}
+
+void MainDialog::StopRecording() {
+  SetStandardCursor(IDC_ARROW);
+  SetRecordButtonLook(false);
+
+  ComPtr<IMediaControl> control;
+  if (engine.graph && SUCCEEDED(engine.graph.As(control)) && FAILED(control->Pause())) {
+    ErrorBox("无法停止录制！");
+    // The process ends here, but not before the screen file is complete and the duration kept.
+    OnStop();
+    SetStandardCursor(IDC_WAIT);
+    WaitForVistrelIdle(kScreenFileFinishTimeoutMs);
+    LessonDuration(CurrentLessonDir, static_cast<long>(time(nullptr) - recordingStartTime));
+    ExitProcess(0);
+  }
+  control = nullptr;
+
+  engine.TearDownGraph();
+  engine.BuildPreviewGraph();
+  engine.capturing = 0;
+  PlayClickSound();
+
+  EnableItem(IDC_RECORD, true);
+  EnableItem(IDC_SETTINGS, true);
+  ChangeStyleBit(hwnd_, WS_MAXIMIZEBOX, true);
+
+  OnStop();
+  engine.screenWriter.EndWriting();
+  LessonDuration(CurrentLessonDir, static_cast<long>(time(nullptr) - recordingStartTime));
+  FillLessonList();
+  SetForegroundWindow(hwnd_);
+}
+
+void MainDialog::RequestSnapshot() {
+  // Only the recording graph hands frames to the snapshot writer's lesson folder.
+  if (engine.capturing && engine.grabber) SnapshotRequested.store(1);
+}
+
+void MainDialog::OnFrameReady() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  SnapshotFrame frame{GrabberCallback.frameCopy, GrabberCallback.frameCopyCapacity,
+                      static_cast<int32_t>(GrabberCallback.frameWidth),
+                      static_cast<int32_t>(GrabberCallback.frameHeight),
+                      static_cast<uint16_t>(DisplayColourDepth)};
+  WriteSnapshot(SnapshotRequested, frame, CurrentLessonDir, now);
+}
+
+void MainDialog::WaitForScreenFile() {
+  SetStandardCursor(IDC_WAIT);
+  WaitForVistrelIdle(kScreenFileFinishTimeoutMs);
+  SetStandardCursor(IDC_ARROW);
+}
