@@ -19,6 +19,8 @@ const std::vector<RoundTripCase>& RoundTripCases() {
       // At quality 10000 a picture with two colours per 2x2 cell comes back exactly.
       {"exact_64x48", 64, 48, 8, 3, 10000, Content::ExactCells, 100},
       {"exact_37x23", 37, 23, 6, 4, 10000, Content::ExactCells, 100},
+      // Solid blocks, half of them with red 1, whose fill word would read as a skip code.
+      {"solid_blocks_66x34", 66, 34, 3, 2, 10000, Content::SolidBlocks, 100},
       {"exact_1366x768", 1366, 768, 4, 200, 10000, Content::ExactCells, 100},
       // Quality 8000 allows a root-mean-square error of 0.8 steps of 5 bits per block and
       // channel, about 6.6 of 255: 31.7 dB wherever eight colours can meet the bound.
@@ -38,6 +40,16 @@ TestFrame RoundTripFrame(const RoundTripCase& c, int index) {
         const TestFrame patch = TwoColourCells(c.width, c.height, 100 + index);
         PasteCells(frame, patch, (index * 3) % std::max(1, c.width / 2), index % std::max(1, c.height / 2), 5, 3);
       }
+      return frame;
+    }
+    case Content::SolidBlocks: {
+      TestFrame frame = MakeFrame(c.width, c.height);
+      for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x) {
+          const int block = (x / 4) + (c.height - 1 - y) / 4 * 17 + index * 5;
+          const int red = block % 2 ? 1 : block % 32;
+          frame.At(x, y) = uint16_t((red << 10) | ((block * 7) % 32) << 5 | (block * 13) % 32);
+        }
       return frame;
     }
     case Content::Natural:
