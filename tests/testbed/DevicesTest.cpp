@@ -3,9 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <string>
+
 
 
 #include "tests/testbed/DirectShowHelpers.h"
+
+#include <mmsystem.h>
 
 namespace {
 
@@ -185,4 +190,19 @@ TEST_F(Testbed, WriterStandInIsCreatedAsTheWmAsfWriterAndNamesItsFile) {
     inputs += d == PINDIR_INPUT;
   }
   EXPECT_EQ(inputs, 2);
+}
+
+// Run by install_check.sh after `scripts/testbed.sh remove`: nothing of the testbed is left.
+TEST(TestbedRemoved, NoTestDeviceNoWriterAndNoSoundDevice) {
+  const char* removed = std::getenv("LUMORA_TESTBED_REMOVED");
+  if (!removed || std::string(removed) != "1") GTEST_SKIP() << "the testbed is installed";
+  ComApartment com;
+  for (const std::wstring& name : Names(CLSID_VideoInputDeviceCategory))
+    EXPECT_EQ(name.find(L"Lumora"), std::wstring::npos) << Narrow(name);
+  for (const std::wstring& name : Names(CLSID_AudioInputDeviceCategory))
+    EXPECT_EQ(name.find(L"Lumora"), std::wstring::npos) << Narrow(name);
+  ComPtr<IBaseFilter> writer;
+  EXPECT_EQ(CoCreateInstance(CLSID_WMAsfWriter, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, writer.OutVoid()),
+            REGDB_E_CLASSNOTREG);
+  EXPECT_EQ(waveInGetNumDevs(), 0u);
 }
