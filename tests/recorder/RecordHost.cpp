@@ -1,15 +1,21 @@
 // A host program for the real recording checks: fills the screen with a window of known colour
 // bars, records it through the library's exports for a few seconds and waits for the file.
 // Usage: vistrel_record_host <output.avi> <milliseconds> <audio source>
+// Prints: <screen width> <screen height> <sound bytes forwarded while recording> <milliseconds>
 #include "recorder/Vistrel.h"
 
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>
+#include <mmsystem.h>
 
 extern "C" __declspec(dllimport) LRESULT __stdcall MMWIMDATA(WPARAM, LPARAM);
 
 namespace {
+// Bytes of sound handed to the library while the recording ran, and how long that was.
+bool recordingPhase = false;
+unsigned long deliveredBytes = 0;
+
 // Eight vertical bars of the colours whose channels are 0 or 255 (exact in 16-bit frames).
 const COLORREF kBars[8] = {RGB(0, 0, 0),     RGB(255, 0, 0),   RGB(0, 255, 0), RGB(0, 0, 255),
                            RGB(255, 255, 0), RGB(0, 255, 255), RGB(255, 0, 255), RGB(255, 255, 255)};
@@ -31,6 +37,7 @@ LRESULT CALLBACK BarsProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
       return 0;
     }
     case MM_WIM_DATA:
+      if (recordingPhase) deliveredBytes += reinterpret_cast<WAVEHDR*>(lParam)->dwBytesRecorded;
       return MMWIMDATA(wParam, lParam);
     case WM_SETCURSOR:
       SetCursor(LoadCursor(nullptr, IDC_ARROW));
@@ -73,9 +80,13 @@ int main(int argc, char** argv) {
   SetCursorPos(width * 15 / 16, height / 4);
   PumpFor(700);
 
+  DWORD started = GetTickCount();
+  recordingPhase = true;
   OnRecord(window, argv[1], atoi(argv[3]));
   PumpFor(static_cast<DWORD>(atoi(argv[2])));
+  recordingPhase = false;
   OnStop();
+  DWORD recordedMs = GetTickCount() - started;
   DWORD start = GetTickCount();
   while (!WaitForVistrelIdle(0)) {
     if (GetTickCount() - start > 60000) {
@@ -84,7 +95,7 @@ int main(int argc, char** argv) {
     }
     PumpFor(50);
   }
-  printf("%d %d\n", width, height);
+  printf("%d %d %lu %lu\n", width, height, deliveredBytes, static_cast<unsigned long>(recordedMs));
   DestroyWindow(window);
   return 0;
 }

@@ -21,7 +21,7 @@ lumora_ensure_prefix
 
 avi="$work/screen.avi"
 size=$(cd "$LUMORA_BUILD/testbin" && wine vistrel_record_host.exe "$(winepath -w "$avi")" 3000 0 2>/dev/null | tr -d '\r')
-read -r width height <<<"$size"
+read -r width height _ <<<"$size"
 echo "screen ${width}x${height}"
 [ -s "$avi" ] || { echo "no file was written"; exit 1; }
 

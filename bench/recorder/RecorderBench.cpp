@@ -1,0 +1,153 @@
+// Records the screen through Vistrel's exports while a full-screen window shows one scene:
+//   still    - a slide that never changes (the pointer parked),
+//   slide    - the slide with a typing line (a character every 200 ms) and a pointer that moves,
+//   changing - a pattern that moves across the whole screen every 15 ms.
+// Usage: vistrel_bench <scene> <milliseconds> <output.avi>; prints "<frames> <milliseconds>"
+// from the AVI index: the frames the recorder actually wrote and the recording's length.
+#include "recorder/Vistrel.h"
+
+#include <windows.h>
+#include <vfw.h>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+enum Scene { Still, Slide, Changing };
+Scene scene = Still;
+int tick = 0;
+const char kTyping[] =
+    "The recorder writes every frame at the position of the moment it was taken, so playback "
+    "runs at the speed of the lecture however many frames the machine manages. ";
+
+void PaintSlide(HDC dc, const RECT& client) {
+  FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  RECT title = {0, 0, client.right, client.bottom / 8};
+  HBRUSH band = CreateSolidBrush(RGB(30, 60, 140));
+  FillRect(dc, &title, band);
+  DeleteObject(band);
+  SetBkMode(dc, TRANSPARENT);
+  HFONT big = CreateFontA(client.bottom / 14, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
+                          ANTIALIASED_QUALITY, 0, "Arial");
+  HFONT old = static_cast<HFONT>(SelectObject(dc, big));
+  SetTextColor(dc, RGB(255, 255, 255));
+  TextOutA(dc, client.right / 20, client.bottom / 40, "Lecture 7: Signals and Systems", 30);
+  SelectObject(dc, old);
+  DeleteObject(big);
+  HFONT body = CreateFontA(client.bottom / 28, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
+                           ANTIALIASED_QUALITY, 0, "Arial");
+  old = static_cast<HFONT>(SelectObject(dc, body));
+  SetTextColor(dc, RGB(20, 20, 20));
+  const char* bullets[] = {"- Sampling and the Nyquist rate", "- Aliasing in practice",
+                           "- Reconstruction filters", "- Worked example: audio at 22050 Hz"};
+  for (int i = 0; i < 4; ++i)
+    TextOutA(dc, client.right / 12, client.bottom / 5 + i * client.bottom / 12, bullets[i],
+             static_cast<int>(strlen(bullets[i])));
+  if (scene == Slide) {
+    int shown = (tick / 13) % static_cast<int>(sizeof(kTyping) - 1);
+    TextOutA(dc, client.right / 12, client.bottom * 3 / 4, kTyping, shown > 90 ? 90 : shown);
+  }
+  SelectObject(dc, old);
+  DeleteObject(body);
+}
+
+void PaintChanging(HDC dc, const RECT& client) {
+  // Diagonal colour bands that move 7 pixels per repaint: every block changes.
+  for (int x = -client.bottom; x < client.right; x += 16) {
+    int shift = (tick * 7) % 16;
+    HBRUSH brush = CreateSolidBrush(RGB((x * 3 + tick) & 255, (x + tick * 5) & 255, (x * 7) & 255));
+    POINT band[4] = {{x + shift, 0}, {x + shift + 16, 0}, {x + shift + 16 + client.bottom, client.bottom},
+                     {x + shift + client.bottom, client.bottom}};
+    HRGN region = CreatePolygonRgn(band, 4, WINDING);
+    FillRgn(dc, region, brush);
+    DeleteObject(region);
+    DeleteObject(brush);
+  }
+}
+
+LRESULT CALLBACK SceneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(window, &paint);
+      RECT client;
+      GetClientRect(window, &client);
+      if (scene == Changing) PaintChanging(dc, client); else PaintSlide(dc, client);
+      EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_TIMER: {
+      ++tick;
+      if (scene == Changing || (scene == Slide && tick % 13 == 0)) InvalidateRect(window, nullptr, FALSE);
+      if (scene == Slide) {
+        int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+        SetCursorPos(w / 4 + (tick * 3) % (w / 2), h / 2 + (tick % 50));
+      }
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void PumpFor(DWORD milliseconds) {
+  DWORD end = GetTickCount() + milliseconds;
+  for (;;) {
+    DWORD now = GetTickCount();
+    if (static_cast<LONG>(end - now) <= 0) return;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
+    MSG message;
+    // A scene that repaints all the time never runs out of messages: the clock ends the pump.
+    while (static_cast<LONG>(end - GetTickCount()) > 0 && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+      DispatchMessageA(&message);
+  }
+}
+
+// Frames with data in the AVI's video stream, and the stream's length in milliseconds.
+bool CountFrames(const char* path, long* frames, long* milliseconds) {
+  AVIFileInit();
+  PAVISTREAM stream = nullptr;
+  bool ok = AVIStreamOpenFromFileA(&stream, path, streamtypeVIDEO, 0, OF_READ, nullptr) == 0;
+  if (ok) {
+    *frames = 0;
+    LONG end = AVIStreamEnd(stream);
+    for (LONG pos = AVIStreamStart(stream); pos < end; ++pos) {
+      LONG bytes = 0;
+      if (AVIStreamRead(stream, pos, 1, nullptr, 0, &bytes, nullptr) == 0 && bytes > 0) ++*frames;
+    }
+    *milliseconds = AVIStreamLengthTime(stream);
+    AVIStreamRelease(stream);
+  }
+  AVIFileExit();
+  return ok;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 4) {
+    fprintf(stderr, "usage: %s still|slide|changing milliseconds output.avi\n", argv[0]);
+    return 2;
+  }
+  scene = strcmp(argv[1], "changing") == 0 ? Changing : strcmp(argv[1], "slide") == 0 ? Slide : Still;
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = SceneProc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "VistrelBenchScene";
+  RegisterClassA(&windowClass);
+  int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  HWND window = CreateWindowExA(WS_EX_TOPMOST, "VistrelBenchScene", "", WS_POPUP | WS_VISIBLE, 0, 0,
+                                width, height, nullptr, nullptr, windowClass.hInstance, nullptr);
+  SetCursorPos(width - 40, height - 40);
+  UpdateWindow(window);
+  if (scene != Still) SetTimer(window, 1, 15, nullptr);
+  PumpFor(500);
+  OnRecord(window, argv[3], 0);
+  PumpFor(static_cast<DWORD>(atoi(argv[2])));
+  OnStop();
+  while (!WaitForVistrelIdle(0)) PumpFor(20);
+  long frames = 0, milliseconds = 0;
+  if (!CountFrames(argv[3], &frames, &milliseconds)) return 1;
+  printf("%ld %ld %dx%d\n", frames, milliseconds, width, height);
+  return 0;
+}

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# The recorder's frames per second at full screen on Xvfb at 1366 x 768 and 1920 x 1080 for a
+# still slide, a slide with typing and a moving pointer, and a fully changing picture; and the
+# megabytes per minute of screen.avi. Median of 3 runs of 8 seconds each.
+# Usage: bench/recorder/run.sh   (LUMORA_BUILD names the build folder)
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/env.sh"
+lumora_ensure_prefix
+bench="$LUMORA_BUILD/bench/vistrel_bench.exe"
+[ -f "$bench" ] || cmake --build "$LUMORA_BUILD" --target vistrel_bench
+work=$(mktemp -d "$LUMORA_BUILD/vistrel-bench.XXXXXX")
+export WINEPATH="Z:$LUMORA_BUILD/dist"
+seconds=${VISTREL_BENCH_SECONDS:-8}
+runs=${VISTREL_BENCH_RUNS:-3}
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+printf '%-11s %-9s %8s %10s %8s\n' size scene fps 'MB/min' frames
+for size in 1366x768 1920x1080; do
+  lumora_stop_xvfb
+  unset DISPLAY
+  for n in $(seq 150 190); do [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break; done
+  Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
+  LUMORA_XVFB_PID=$!
+  export DISPLAY=":$n"
+  sleep 1
+  for scene in still slide changing; do
+    fps_list=""; mb_list=""; frames_list=""
+    for run in $(seq 1 "$runs"); do
+      avi="$work/$scene-$size-$run.avi"
+      read -r frames ms _ < <(wine "$bench" "$scene" $((seconds * 1000)) "$(winepath -w "$avi")" 2>/dev/null | tr -d '\r')
+      bytes=$(stat -c %s "$avi")
+      fps_list+="$(awk -v f="$frames" -v m="$ms" 'BEGIN { printf "%.1f", f * 1000 / m }')"$'\n'
+      mb_list+="$(awk -v b="$bytes" -v m="$ms" 'BEGIN { printf "%.2f", b / 1048576 * 60000 / m }')"$'\n'
+      frames_list+="$frames"$'\n'
+      rm -f "$avi"
+    done
+    printf '%-11s %-9s %8s %10s %8s\n' "$size" "$scene" "$(printf '%s' "$fps_list" | median)" \
+      "$(printf '%s' "$mb_list" | median)" "$(printf '%s' "$frames_list" | median)"
+  done
+done
+lumora_stop_xvfb
+rm -rf "$work"

@@ -1,0 +1,232 @@
+// The sound side against a played sound card: recording-line choice by name and by level test,
+// the volume rule, the user's source given back, the MCI format fallback, and wave-in buffers.
+#include "recorder/Controller.h"
+#include "recorder/RecorderState.h"
+#include "recorder/TempPaths.h"
+#include "recorder/audio/Mci.h"
+#include "recorder/audio/Mixer.h"
+#include "recorder/audio/RecordingLine.h"
+#include "recorder/audio/SourceLevels.h"
+#include "recorder/audio/WaveIn.h"
+#include "tests/recorder/FakeAudio.h"
+#include "tests/recorder/RecordingFiles.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <cstring>
+
+namespace {
+constexpr DWORD kAnalog = MIXERLINE_COMPONENTTYPE_SRC_ANALOG;
+constexpr DWORD kMic = MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE;
+constexpr DWORD kWaveOut = MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT;
+
+class Sound : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ResetRecorderState();
+    ResetMixerState();
+    ResetWaveInState();
+    CreateDirectoryA((windows / "temp").c_str(), nullptr);
+    OverrideWindowsDirectory(windows.Path());
+  }
+  void TearDown() override {
+    ResetWaveInState();
+    ResetMixerState();
+    ResetRecorderState();
+    OverrideWindowsDirectory("");
+  }
+  void Lines(std::vector<FakeLine> lines) {
+    fake.audio.lines = std::move(lines);
+    fake.audio.selection.assign(fake.audio.lines.size(), 0);
+    fake.audio.selection[0] = 1;  // the user's own choice
+  }
+  std::vector<DWORD> Selected(std::initializer_list<DWORD> values) { return values; }
+  FakeAudioGuard fake;
+  TempDir windows;
+};
+
+double LevelOf(std::vector<short> samples) {
+  CBuffer buffer(samples.data(), static_cast<int>(samples.size() * 2));
+  LevelStatistics statistics;
+  AccumulateLevel(buffer, 16, statistics);
+  return statistics.sumOfMeans / statistics.buffers;
+}
+
+int Decide(std::initializer_list<double> levels) {
+  LevelTestResult result;
+  int item = 0;
+  for (double level : levels) RankLevel(level, item++, result);
+  return ChooseFromLevels(result);
+}
+}  // namespace
+
+TEST(SourceLevels, BestMustBeMoreThanFiveTimesTheDisplacedRunnerUp) {
+  EXPECT_EQ(Decide({40, 5, 3}), -1);  // the runner-up never rose above -1
+  EXPECT_EQ(Decide({5, 40, 3}), 1);
+  EXPECT_EQ(Decide({3, 15}), -1);     // exactly 5 is not enough
+  EXPECT_EQ(Decide({3, 16}), 1);
+  EXPECT_EQ(Decide({}), -1);
+}
+
+TEST(SourceLevels, MeanDistanceFromSilence) {
+  unsigned char silence[400];
+  memset(silence, 128, sizeof(silence));
+  CBuffer eight(silence, 400);
+  LevelStatistics statistics;
+  AccumulateLevel(eight, 8, statistics);
+  EXPECT_EQ(statistics.sumOfMeans, 0.0);
+  EXPECT_EQ(statistics.buffers, 1.0);
+  EXPECT_DOUBLE_EQ(LevelOf({100, -100}), 100.0);
+  LevelStatistics ignored;
+  AccumulateLevel(eight, 24, ignored);
+  EXPECT_EQ(ignored.buffers, 0.0);
+}
+
+TEST_F(Sound, StereoMixIsChosenByNameWithoutATestAndRemembered) {
+  Lines({{kMic, "Microphone", 0}, {kAnalog, "Line In", 0}, {kWaveOut, "Stereo Mix", 0}});
+  EXPECT_TRUE(SelectRecordingSource(kAnalog, "Stereo Mix"));
+  EXPECT_EQ(fake.audio.selection, Selected({0, 0, 1}));
+  EXPECT_EQ(Mixer().CachedSourceIndex, 2);
+  EXPECT_EQ(fake.audio.saves, 0);
+  EXPECT_EQ(fake.audio.mixerOpens, fake.audio.mixerCloses);
+  fake.audio.lineInfoByIdCalls = 0;
+  fake.audio.selection = {1, 0, 0};
+  EXPECT_TRUE(SelectRecordingSource(kAnalog, "Stereo Mix"));
+  EXPECT_EQ(fake.audio.selection, Selected({0, 0, 1}));
+  EXPECT_EQ(fake.audio.lineInfoByIdCalls, 0);
+}
+
+TEST_F(Sound, ANameDifferingInCaseRunsTheLevelTest) {
+  Lines({{kAnalog, "stereo mix", 5}, {kAnalog, "What U Hear", 40}, {kAnalog, "Aux", 3}});
+  EXPECT_TRUE(SelectRecordingSource(kAnalog, "Stereo Mix"));
+  EXPECT_EQ(fake.audio.saves, 3);
+  EXPECT_EQ(fake.audio.selection, Selected({0, 1, 0}));
+  EXPECT_EQ(Mixer().CachedSourceIndex, 1);
+  // The test recordings are gone.
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(GetFileAttributesA((ProgramDirectory() + "\\testrec" + std::to_string(i) + ".wav").c_str()),
+              INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(Sound, NoClearWinnerChoosesNothingAndLeavesTheLastItemTested) {
+  Lines({{kAnalog, "Line In", 3}, {kAnalog, "Aux", 14}});
+  EXPECT_FALSE(SelectRecordingSource(kAnalog, "Stereo Mix"));
+  EXPECT_EQ(fake.audio.selection, Selected({0, 1}));
+  EXPECT_EQ(Mixer().CachedSourceIndex, -1);
+  EXPECT_EQ(fake.audio.mixerOpens, fake.audio.mixerCloses);
+  EXPECT_EQ(Mixer().handle, nullptr);
+}
+
+TEST_F(Sound, TheFirstMicrophoneInSelectorOrderIsChosen) {
+  Lines({{kAnalog, "Line In", 0}, {kMic, "Mic 2", 0}, {kMic, "Mic 1", 0}});
+  EXPECT_TRUE(SelectRecordingSource(kMic, ""));
+  EXPECT_EQ(fake.audio.selection, Selected({0, 1, 0}));
+}
+
+TEST_F(Sound, AQuietSourceIsRaisedToSevenPercentBeforeItsTest) {
+  Lines({{kAnalog, "Low", 10, true, 0, 65535, 3000}, {kAnalog, "Enough", 10, true, 0, 65535, 4588}});
+  MeasureSourceLevels({}, kAnalog);  // no items: nothing happens
+  ASSERT_TRUE(OpenMixer());
+  ASSERT_TRUE(FindSourceSelector());
+  EXPECT_TRUE(EnsureSourceVolume(1));
+  EXPECT_TRUE(EnsureSourceVolume(2));
+  EXPECT_EQ(fake.audio.lines[0].volume, 4587u);
+  EXPECT_EQ(fake.audio.lines[1].volume, 4588u);
+  CloseMixer();
+}
+
+TEST_F(Sound, TheUsersOwnSourceComesBackAtExit) {
+  Lines({{kMic, "Microphone", 0}, {kAnalog, "Line In", 0}, {kAnalog, "Stereo Mix", 0}});
+  fake.audio.selection = {0, 1, 0};
+  EXPECT_TRUE(SelectRecordingSource(kAnalog, "Stereo Mix"));
+  EXPECT_TRUE(SelectRecordingSource(kMic, ""));
+  EXPECT_EQ(fake.audio.selection, Selected({1, 0, 0}));
+  ReleaseAudioSide();
+  EXPECT_EQ(fake.audio.selection, Selected({0, 1, 0}));
+  EXPECT_EQ(fake.audio.mixerOpens, fake.audio.mixerCloses);
+}
+
+TEST_F(Sound, AMixerWithoutSelectorIsClosedAgain) {
+  Lines({{kMic, "Microphone", 0}});
+  fake.audio.selectorType = 0;
+  EXPECT_FALSE(SelectRecordingSource(kMic, ""));
+  EXPECT_EQ(fake.audio.mixerOpens, 1);
+  EXPECT_EQ(fake.audio.mixerCloses, 1);
+}
+
+TEST_F(Sound, MciFormatFallsBackToTheFirstAcceptedRow) {
+  fake.audio.acceptedRates = {22050};
+  MciOpenWave();
+  EXPECT_EQ(MciDevice(), 7u);
+  EXPECT_EQ(MciSetWaveFormat(), 1);
+  EXPECT_EQ(fake.audio.formatsTried, (std::vector<std::string>{"44100/2/16", "22050/2/16"}));
+  fake.audio.acceptedRates = {};
+  fake.audio.formatsTried.clear();
+  EXPECT_EQ(MciSetWaveFormat(), -1);
+  EXPECT_EQ(fake.audio.formatsTried.size(), 10u);
+  EXPECT_EQ(fake.audio.formatsTried.back(), "11025/2/8");
+}
+
+TEST_F(Sound, WaveInBuffersCarryWhatWasRecordedAndAreFreedAfterTheStop) {
+  Recorder().recording = 1;
+  BeginMicrophoneRecording();
+  ASSERT_NE(CurrentSoundFile(), nullptr);
+  std::string wav = Recorder().tempSoundPath;
+  ASSERT_EQ(WaveInStartCapture(MicrophoneFormat()), 1);
+  EXPECT_EQ(OutstandingBuffers(), 3);
+  ASSERT_EQ(fake.audio.queued.size(), 3u);
+  for (WAVEHDR* header : fake.audio.queued) EXPECT_EQ(header->dwBufferLength, 4000u);
+
+  std::vector<WAVEHDR*> returned = fake.audio.queued;
+  fake.audio.queued.clear();
+  memset(returned[0]->lpData, 'A', 4000);
+  returned[0]->dwBytesRecorded = 4000;
+  EXPECT_EQ(MMWIMDATA(0, reinterpret_cast<LPARAM>(returned[0])), 0);
+  memset(returned[1]->lpData, 'B', 4000);
+  returned[1]->dwBytesRecorded = 1000;  // a partly filled buffer at the end of a burst
+  MMWIMDATA(0, reinterpret_cast<LPARAM>(returned[1]));
+  EXPECT_EQ(fake.audio.queued.size(), 2u);  // both circulate again
+  EXPECT_EQ(OutstandingBuffers(), 3);
+
+  Recorder().recording = 0;
+  returned[2]->dwBytesRecorded = 4000;
+  MMWIMDATA(0, reinterpret_cast<LPARAM>(returned[2]));
+  EXPECT_EQ(OutstandingBuffers(), 2);
+  EXPECT_EQ(WaveInStopCapture(), static_cast<MMRESULT>(MMSYSERR_NOERROR));
+  // A second stop finds the device closed: the reset's error, nothing else.
+  EXPECT_EQ(WaveInStopCapture(), static_cast<MMRESULT>(MMSYSERR_INVALHANDLE));
+  for (WAVEHDR* header : fake.audio.queued) MMWIMDATA(0, reinterpret_cast<LPARAM>(header));
+  EXPECT_EQ(OutstandingBuffers(), 0);
+  CloseSoundFile();
+  EXPECT_EQ(CurrentSoundFile(), nullptr);
+
+  std::string bytes = ReadFileBytes(wav);
+  ASSERT_EQ(bytes.size(), 46u + 5000u);
+  EXPECT_EQ(bytes[46], 'A');
+  EXPECT_EQ(bytes[46 + 4000], 'B');
+  EXPECT_EQ(bytes.back(), 'B');
+  DeleteFileA(wav.c_str());
+}
+
+TEST_F(Sound, TheAudioModeStaysUntilAnotherSourceIsAskedFor) {
+  Lines({{kMic, "Microphone", 0}});
+  ASSERT_TRUE(CreateCaptureIdleEvent());
+  TempDir lessons;
+  std::string first = lessons / "first.avi", second = lessons / "second.avi";
+  OnRecord(nullptr, first.c_str(), 1);
+  EXPECT_EQ(Recorder().audioMode, AudioMicrophone);
+  Sleep(300);
+  OnStop();
+  OnRecord(nullptr, second.c_str(), 0);
+  EXPECT_EQ(Recorder().audioMode, AudioMicrophone);
+  Sleep(300);
+  OnStop();
+  ASSERT_TRUE(WaitForCaptureIdle(60000));
+  // The wave-in device was opened with sound (the microphone path) for both recordings, and
+  // both final files hold the picture.
+  EXPECT_EQ(StreamTypes(first).substr(0, 4), "vids");
+  EXPECT_EQ(StreamTypes(second).substr(0, 4), "vids");
+  EXPECT_EQ(GetFileAttributesA((lessons / "~temp.avi").c_str()), INVALID_FILE_ATTRIBUTES);
+  CloseCaptureIdleEvent();
+  fake.audio.waveInDevices = 0;
+}
