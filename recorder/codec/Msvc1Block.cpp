@@ -137,6 +137,8 @@ int SplitTwo(const Pixels& p, const int* index, const Sums& all, int errorBound,
     pair.setColour = Pack(aR, aG, aB);
     pair.clearColour = Pack(bR, bG, bB);
     mask = bits;
+    // A refinement seldom gains more than half; far above the bound, eight colours are needed anyway.
+    if (error > 2 * errorBound && count == 16) break;
     // Next split between the two means: 2 d.p > d.(a + b) with d = a - b.
     dR = aR - bR, dG = aG - bG, dB = aB - bB;
     scale = 2;
