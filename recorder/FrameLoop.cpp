@@ -23,10 +23,10 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
   DWORD start = RecorderNow();
   bool firstFrame = true;
   uint32_t lastIndex = 0;
+  ScreenGrabber grabber(rectangle.left, rectangle.top, rectangle.Width(), rectangle.Height());
   do {
     DWORD elapsed = firstFrame ? 0 : RecorderNow() - start;
-    BITMAPINFOHEADER* frame =
-        GrabScreenFrame(rectangle.left, rectangle.top, rectangle.Width(), rectangle.Height());
+    BITMAPINFOHEADER* frame = grabber.Grab();
     if (!frame) return FrameLoopEnd::OutOfMemory;
     uint32_t index = firstFrame ? 0 : FrameIndexAt(elapsed);
     // A later frame still in step 0 shares the first frame's position and is dropped like any

@@ -31,15 +31,31 @@ HCURSOR CurrentCursor() {
 
 void RecordCurrentCursor(HCURSOR cursor) { currentCursor = cursor; }
 
+namespace {
+// Copies the rectangle into the bitmap with the pointer drawn in, and packs it as a 16-bit DIB.
+BITMAPINFOHEADER* CopyToDib(HDC screen, HDC memory, HBITMAP bitmap, int x, int y, int width,
+                            int height) {
+  {
+    SelectGuard select(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, x, y, SRCCOPY);
+    DrawPointer(memory, x, y);
+  }
+  HGLOBAL dib = BitmapToDib(bitmap, kFrameBitCount);
+  return dib ? static_cast<BITMAPINFOHEADER*>(GlobalLock(dib)) : nullptr;
+}
+}  // namespace
+
 BITMAPINFOHEADER* GrabScreenFrame(int x, int y, int width, int height) {
   WindowDC screen(nullptr);
   MemoryDC memory(screen.Get());
   GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
-  {
-    SelectGuard select(memory.Get(), bitmap.Get());
-    BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), x, y, SRCCOPY);
-    DrawPointer(memory.Get(), x, y);
-  }
-  HGLOBAL dib = BitmapToDib(bitmap.Get(), kFrameBitCount);
-  return dib ? static_cast<BITMAPINFOHEADER*>(GlobalLock(dib)) : nullptr;
+  return CopyToDib(screen.Get(), memory.Get(), bitmap.Get(), x, y, width, height);
+}
+
+ScreenGrabber::ScreenGrabber(int x, int y, int width, int height)
+    : x_(x), y_(y), width_(width), height_(height), screen_(nullptr), memory_(screen_.Get()),
+      bitmap_(CreateCompatibleBitmap(screen_.Get(), width, height)) {}
+
+BITMAPINFOHEADER* ScreenGrabber::Grab() {
+  return CopyToDib(screen_.Get(), memory_.Get(), bitmap_.Get(), x_, y_, width_, height_);
 }

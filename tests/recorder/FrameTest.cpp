@@ -4,6 +4,7 @@
 #include "tests/recorder/ScreenWindow.h"
 
 #include <gtest/gtest.h>
+#include <cstring>
 
 namespace {
 WORD PixelAt(BITMAPINFOHEADER* dib, int x, int yFromTop) {
@@ -105,4 +106,22 @@ TEST(ScreenFrame, PointerHotspotSitsAtThePointerAndIsClippedAtTheEdge) {
 TEST(ScreenFrame, WithoutTheHookFramesShowTheStandardArrow) {
   RecordCurrentCursor(nullptr);
   EXPECT_EQ(CurrentCursor(), LoadCursorA(nullptr, IDC_ARROW));
+}
+
+TEST(ScreenFrame, AReusedGrabberGivesTheSameFramesAsSingleGrabs) {
+  ScreenWindow red(300, 200, 120, 90, RGB(255, 0, 0));
+  SetCursorPos(350, 240);
+  ScreenGrabber grabber(290, 190, 101, 61);
+  for (int i = 0; i < 3; ++i) {
+    BITMAPINFOHEADER* reused = grabber.Grab();
+    BITMAPINFOHEADER* single = GrabScreenFrame(290, 190, 101, 61);
+    ASSERT_TRUE(reused && single);
+    EXPECT_EQ(reused->biWidth, 101);
+    ASSERT_EQ(reused->biSizeImage, single->biSizeImage);
+    EXPECT_EQ(memcmp(DibPixels(reused), DibPixels(single), reused->biSizeImage), 0);
+    EXPECT_EQ(PixelAt(reused, 100, 60), 0x7C00);
+    EXPECT_NE(reused, single);
+    FreeDib(reused);
+    FreeDib(single);
+  }
 }
