@@ -34,7 +34,7 @@ TestPattern::TestPattern(int width, int height, std::wstring cameraName, bool mi
   void* bits = nullptr;
   bitmap_.Reset(CreateDIBSection(dc_.Get(), &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
   pixels_ = static_cast<uint8_t*>(bits);
-  font_.Reset(CreateFontW(-height / 16, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+  font_.Reset(CreateFontW(-height / 20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
                           DEFAULT_PITCH, L"Tahoma"));
 }

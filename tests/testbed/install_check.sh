@@ -27,4 +27,5 @@ LUMORA_TESTBED_REMOVED=1 wine "$tests" --gtest_color=no --gtest_filter='TestbedR
   fail "testbed still present after remove"
 wineserver -w
 rm -rf "$WINEPREFIX" "$WINEPREFIX.lock"
+[ ! -e "$LUMORA_DIST/lumora_testbed.dll" ] || fail "the testbed reached the program folder"
 echo "install, reinstall and remove ok"
