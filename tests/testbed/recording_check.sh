@@ -29,6 +29,11 @@ for kind in v a; do
   about_three "$last" || fail "stream $kind ends at $last s"
 done
 
+# The frame rate that the graph set through IAMStreamConfig (15 a second), not the default 30.
+frames=$(probe -count_packets -select_streams v -show_entries stream=nb_read_packets -of csv=p=0)
+awk -v n="$frames" -v d="$format_duration" 'BEGIN { exit !(n >= 13 * d && n <= 16 * d) }' ||
+  fail "$frames frames in $format_duration s"
+
 errors=$(ffmpeg -nostdin -v error -xerror -i "$asf" -f null - 2>&1 || echo "exit status $?")
 [ -z "$errors" ] || fail "ffmpeg decoding: $errors"
 
@@ -44,4 +49,4 @@ ffmpeg -nostdin -v error -ss 0.5 -i "$asf" -frames:v 1 "$out/early.png"
 ffmpeg -nostdin -v error -ss 2.0 -i "$asf" -frames:v 1 "$out/late.png"
 changed=$(compare -metric AE -fuzz 10% "$out/early.png" "$out/late.png" null: 2>&1 || true)
 [ "${changed%% *}" -gt 2000 ] 2>/dev/null || fail "picture does not move ($changed pixels changed)"
-echo "asf ok: ${format_duration}s, tone RMS $rms at $freq Hz, $changed pixels moved"
+echo "asf ok: ${format_duration}s, $frames frames, tone RMS $rms at $freq Hz, $changed pixels moved"
