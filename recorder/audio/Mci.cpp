@@ -45,7 +45,12 @@ int MciSetWaveFormat() {
   return -1;
 }
 
-void MciStartRecord() { Send(MCI_RECORD, 0, nullptr); }
+void MciStartRecord() {
+  // No flags, so nothing in the block is read; Wine's waveaudio driver refuses a null block
+  // (MCIERR_NULL_PARAMETER_BLOCK, seen with WINEDEBUG=+mci) where Windows accepts one.
+  MCI_RECORD_PARMS record = {};
+  Send(MCI_RECORD, 0, &record);
+}
 
 void MciStopAndSave(const std::string& path) {
   MCI_GENERIC_PARMS stop = {};
@@ -56,4 +61,7 @@ void MciStopAndSave(const std::string& path) {
   Send(MCI_SAVE, MCI_SAVE_FILE | MCI_WAIT, &save);
 }
 
-void MciClose() { Send(MCI_CLOSE, 0, nullptr); }
+void MciClose() {
+  MCI_GENERIC_PARMS close = {};
+  Send(MCI_CLOSE, 0, &close);
+}
