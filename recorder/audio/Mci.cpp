@@ -5,6 +5,7 @@
 #include "recorder/audio/WaveIn.h"
 
 namespace {
+constexpr DWORD kRecordThreadSettleMs = 500;
 MCI_OPEN_PARMSA device = {};
 WAVEFORMATEX mciFormat = {};
 
@@ -55,6 +56,11 @@ void MciStartRecord() {
 void MciStopAndSave(const std::string& path) {
   MCI_GENERIC_PARMS stop = {};
   Send(MCI_STOP, MCI_WAIT, &stop);
+  // Let the device's own recording thread end before the file is saved and the device closed.
+  // Wine's waveaudio driver answers a waited stop while that thread is still closing its wave-in
+  // device; closing the driver under it corrupts the heap or runs unloaded code (seen with
+  // WINEDEBUG=+mciwave,+seh). The thread needs a few milliseconds; Windows does not need the wait.
+  Sleep(kRecordThreadSettleMs);
   MCI_SAVE_PARMSA save = {};
   save.dwCallback = reinterpret_cast<DWORD_PTR>(Recorder().callbackWindow);
   save.lpfilename = path.c_str();
