@@ -7,7 +7,7 @@ LUMORA_PACKAGES=(
   cmake make
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686 libz-mingw-w64-dev
   googletest
-  wine wine32:i386 libasound2-plugins:i386
+  wine wine32:i386 libasound2-plugins:i386 pulseaudio pulseaudio-utils
   xvfb xauth x11-utils xdotool
   fonts-wqy-microhei fonts-wine locales
   ffmpeg p7zip-full imagemagick sox fp-utils xchm

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Records five seconds with sound source 2 (the MCI waveaudio device) through Vistrel's exports
+# from a real host process, with a recording device that hears a 1 kHz tone in real time.
+# The host must come through the stop and the merge, the picture must be in the final AVI and
+# no recorded sound may be lost: either the AVI holds a PCM stream too, or (when the merge is
+# refused) the sound lies beside it as "<final>.wav". Either way the sound lasts as long as the
+# picture within half a second, holds the tone, and no temporary file is left.
+set -euo pipefail
+source "$LUMORA_SOURCE/scripts/env.sh"
+source "$LUMORA_SOURCE/scripts/paced-sound.sh"
+work=$(mktemp -d "$LUMORA_BUILD/vistrel-mci.XXXXXX")
+trap 'lumora_stop_paced_sound; rm -rf "$work"; lumora_stop_xvfb' EXIT
+if [ -z "${DISPLAY:-}" ]; then lumora_start_xvfb; fi
+lumora_ensure_prefix
+lumora_start_paced_sound "$work/sound"
+
+avi="$work/screen.avi"
+result=$(cd "$LUMORA_BUILD/testbin" &&
+  wine vistrel_record_host.exe "$(winepath -w "$avi")" 5000 2 2>/dev/null | tr -d '\r') ||
+  { echo "the host did not come through the recording"; exit 1; }
+[ -n "$result" ] || { echo "the host did not finish"; exit 1; }
+[ -s "$avi" ] || { echo "no file was written"; exit 1; }
+streams=$(ffprobe -v error -show_entries stream=codec_type,codec_name,sample_rate,channels -of csv=p=0 "$avi")
+echo "streams:"; echo "$streams"
+echo "$streams" | grep -q '^msvideo1,video' || { echo "no MS Video 1 stream"; exit 1; }
+if echo "$streams" | grep -q ',audio,'; then
+  echo "outcome: picture and sound merged into one file"
+  ffmpeg -v error -i "$avi" -map a:0 "$work/sound.wav"
+elif [ -s "$avi.wav" ]; then
+  echo "outcome: the merge was refused; the picture is the final file, the sound lies beside it"
+  cp "$avi.wav" "$work/sound.wav"
+else
+  echo "the recorded sound is lost"
+  exit 1
+fi
+echo "sound format: $(soxi -r "$work/sound.wav") Hz, $(soxi -c "$work/sound.wav") channels, $(soxi -b "$work/sound.wav") bits"
+
+video=$(ffprobe -v error -select_streams v:0 -show_entries stream=duration -of csv=p=0 "$avi")
+audio=$(soxi -D "$work/sound.wav")
+echo "video ${video}s, sound ${audio}s"
+awk -v v="$video" -v a="$audio" 'BEGIN { d = v - a; if (d < 0) d = -d; exit !(d <= 0.5 && a >= 4) }' ||
+  { echo "picture and sound differ in length"; exit 1; }
+stats=$(sox "$work/sound.wav" -n remix 1 stat 2>&1)
+rms=$(echo "$stats" | awk -F: '/RMS +amplitude/ { gsub(/ /, "", $2); print $2 }')
+freq=$(echo "$stats" | awk -F: '/Rough +frequency/ { gsub(/ /, "", $2); print $2 }')
+echo "RMS amplitude $rms, rough frequency $freq Hz"
+awk -v r="$rms" 'BEGIN { exit !(r > 0.0316) }' || { echo "the tone is not audible in the recording"; exit 1; }
+awk -v f="$freq" 'BEGIN { exit !(f > 950 && f < 1050) }' || { echo "the tone is not at 1 kHz"; exit 1; }
+
+left=$(find "$work" "$WINEPREFIX/drive_c/windows/temp" -maxdepth 1 \( -name '~temp*.avi' -o -name '~temp*.wav' \) | wc -l)
+[ "$left" -eq 0 ] || { echo "temporary files left behind"; exit 1; }
+echo "system sound recording kept"
