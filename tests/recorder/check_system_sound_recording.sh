@@ -8,6 +8,7 @@
 set -euo pipefail
 source "$LUMORA_SOURCE/scripts/env.sh"
 source "$LUMORA_SOURCE/scripts/paced-sound.sh"
+source "$LUMORA_SOURCE/tests/recorder/recorded_sound.sh"
 work=$(mktemp -d "$LUMORA_BUILD/vistrel-mci.XXXXXX")
 trap 'lumora_stop_paced_sound; rm -rf "$work"; lumora_stop_xvfb' EXIT
 if [ -z "${DISPLAY:-}" ]; then lumora_start_xvfb; fi
@@ -35,18 +36,6 @@ else
 fi
 echo "sound format: $(soxi -r "$work/sound.wav") Hz, $(soxi -c "$work/sound.wav") channels, $(soxi -b "$work/sound.wav") bits"
 
-video=$(ffprobe -v error -select_streams v:0 -show_entries stream=duration -of csv=p=0 "$avi")
-audio=$(soxi -D "$work/sound.wav")
-echo "video ${video}s, sound ${audio}s"
-awk -v v="$video" -v a="$audio" 'BEGIN { d = v - a; if (d < 0) d = -d; exit !(d <= 0.5 && a >= 4) }' ||
-  { echo "picture and sound differ in length"; exit 1; }
-stats=$(sox "$work/sound.wav" -n remix 1 stat 2>&1)
-rms=$(echo "$stats" | awk -F: '/RMS +amplitude/ { gsub(/ /, "", $2); print $2 }')
-freq=$(echo "$stats" | awk -F: '/Rough +frequency/ { gsub(/ /, "", $2); print $2 }')
-echo "RMS amplitude $rms, rough frequency $freq Hz"
-awk -v r="$rms" 'BEGIN { exit !(r > 0.0316) }' || { echo "the tone is not audible in the recording"; exit 1; }
-awk -v f="$freq" 'BEGIN { exit !(f > 950 && f < 1050) }' || { echo "the tone is not at 1 kHz"; exit 1; }
-
-left=$(find "$work" "$WINEPREFIX/drive_c/windows/temp" -maxdepth 1 \( -name '~temp*.avi' -o -name '~temp*.wav' \) | wc -l)
-[ "$left" -eq 0 ] || { echo "temporary files left behind"; exit 1; }
+check_tone_beside_picture "$work/sound.wav" "$avi"
+check_no_temporary_files "$work"
 echo "system sound recording kept"
