@@ -6,14 +6,8 @@
 # half a second, the tone audible (RMS above -30 dBFS by sox) at 1 kHz, and no temporary file
 # may be left.
 set -euo pipefail
-source "$LUMORA_SOURCE/scripts/env.sh"
-source "$LUMORA_SOURCE/scripts/paced-sound.sh"
 source "$LUMORA_SOURCE/tests/recorder/recorded_sound.sh"
-work=$(mktemp -d "$LUMORA_BUILD/vistrel-mic.XXXXXX")
-trap 'lumora_stop_paced_sound; rm -rf "$work"; lumora_stop_xvfb' EXIT
-if [ -z "${DISPLAY:-}" ]; then lumora_start_xvfb; fi
-lumora_ensure_prefix
-lumora_start_paced_sound "$work/sound"
+begin_sound_recording_check vistrel-mic
 
 avi="$work/screen.avi"
 read -r _ _ delivered recorded_ms < <(cd "$LUMORA_BUILD/testbin" &&

@@ -6,14 +6,8 @@
 # refused) the sound lies beside it as "<final>.wav". Either way the sound lasts as long as the
 # picture within half a second, holds the tone, and no temporary file is left.
 set -euo pipefail
-source "$LUMORA_SOURCE/scripts/env.sh"
-source "$LUMORA_SOURCE/scripts/paced-sound.sh"
 source "$LUMORA_SOURCE/tests/recorder/recorded_sound.sh"
-work=$(mktemp -d "$LUMORA_BUILD/vistrel-mci.XXXXXX")
-trap 'lumora_stop_paced_sound; rm -rf "$work"; lumora_stop_xvfb' EXIT
-if [ -z "${DISPLAY:-}" ]; then lumora_start_xvfb; fi
-lumora_ensure_prefix
-lumora_start_paced_sound "$work/sound"
+begin_sound_recording_check vistrel-mci
 
 avi="$work/screen.avi"
 result=$(cd "$LUMORA_BUILD/testbin" &&

@@ -1,4 +1,16 @@
-# Sourced by the recording checks: what a recording with sound must hold.
+# Sourced by the recording checks: their set-up, and what a recording with sound must hold.
+source "$LUMORA_SOURCE/scripts/env.sh"
+source "$LUMORA_SOURCE/scripts/paced-sound.sh"
+
+# begin_sound_recording_check <name>: a work folder in $work, a display, the prefix and a
+# recording device that keeps real time; all of it ends with the script.
+begin_sound_recording_check() {
+  work=$(mktemp -d "$LUMORA_BUILD/$1.XXXXXX")
+  trap 'lumora_stop_paced_sound; rm -rf "$work"; lumora_stop_xvfb' EXIT
+  if [ -z "${DISPLAY:-}" ]; then lumora_start_xvfb; fi
+  lumora_ensure_prefix
+  lumora_start_paced_sound "$work/sound"
+}
 
 # check_tone_beside_picture <wav> <avi>: the sound lasts at least 4 s and as long as the AVI's
 # picture within half a second, and holds the device's tone, audible (RMS above -30 dBFS) at 1 kHz.
