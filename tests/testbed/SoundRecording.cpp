@@ -106,6 +106,9 @@ TEST(SoundDevices, MciWaveaudioRecordsAndSaves) {
   ASSERT_EQ(mciSendCommandA(open.wDeviceID, MCI_RECORD, 0, reinterpret_cast<DWORD_PTR>(&record)), 0u);
   Sleep(1500);  // the length of the recording, not a measurement
   EXPECT_EQ(mciSendCommandA(open.wDeviceID, MCI_STOP, MCI_WAIT, 0), 0u);
+  // Wine 8.0's mciwave answers the waited stop while its recording thread is still closing the
+  // wave-in device; saving and closing at once lets the close free the device under that thread.
+  Sleep(500);
   std::string path = OutputFolder() + "\\mci.wav";
   MCI_SAVE_PARMSA save{};
   save.lpfilename = path.c_str();
