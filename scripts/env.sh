@@ -5,8 +5,10 @@ LUMORA_BUILD=${LUMORA_BUILD:-$LUMORA_ROOT/build}
 export LUMORA_ROOT LUMORA_BUILD
 export WINEPREFIX=${WINEPREFIX:-$LUMORA_BUILD/wineprefix}
 export WINEARCH=win32
-# Wine's sound devices come from the testbed's ALSA configuration in the prefix (scripts/testbed.sh).
+# Wine's sound devices come from the testbed's ALSA configuration in the prefix (scripts/testbed.sh),
+# which records the testbed's tone file.
 export ALSA_CONFIG_PATH=$WINEPREFIX/drive_c/lumora-testbed/asound.conf
+export LUMORA_TESTBED_TONE=$WINEPREFIX/drive_c/lumora-testbed/tone.raw
 # Wine takes the ANSI code page from the locale name; 936 is what a Chinese Windows uses.
 export LC_ALL=zh_CN.UTF-8 LANG=zh_CN.UTF-8
 export WINEDEBUG=${WINEDEBUG:--all}

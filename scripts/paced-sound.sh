@@ -1,5 +1,6 @@
 # Sourced by the checks that need a sound device delivering in real time: a private PulseAudio
-# server whose capture device plays the testbed's tone at the pace of the clock.
+# server whose capture device plays the testbed's tone file (scripts/testbed.sh) at the pace of
+# the clock.
 # The prefix's own ALSA device (scripts/testbed.sh) reads its tone file as fast as it is asked,
 # which is right for checking content but not for checking length against a picture.
 # Usage: lumora_start_paced_sound <folder>; Wine programs started afterwards record from it;
@@ -7,6 +8,10 @@
 
 lumora_start_paced_sound() {
   local folder="$1" socket
+  if [ ! -s "$LUMORA_TESTBED_TONE" ]; then
+    echo "paced-sound: no tone file; scripts/testbed.sh install makes it" >&2
+    return 1
+  fi
   mkdir -p "$folder/home"
   socket="$folder/native"
   # A null sink consumes the tone at real time; its monitor is the capture device. The small
@@ -26,11 +31,9 @@ lumora_start_paced_sound() {
     sleep 0.1
     waits=$((waits + 1))
   done
-  # The same tone as the testbed's device: 1 kHz at half of full scale, a 100 ms pause a second.
-  (sox -q -n -r 22050 -c 1 -b 16 -e signed-integer -t raw - synth 0.9 sine 1000 vol 0.5 pad 0 0.1 repeat 599 |
-    PULSE_SERVER="unix:$socket" HOME="$folder/home" \
-      pacat --latency-msec=20 --format=s16le --rate=22050 --channels=1 -d lumora_tone) \
-    2>"$folder/pacat.log" &
+  PULSE_SERVER="unix:$socket" HOME="$folder/home" \
+    pacat --latency-msec=20 --format=s16le --rate=22050 --channels=1 -d lumora_tone \
+    "$LUMORA_TESTBED_TONE" 2>"$folder/pacat.log" &
   LUMORA_PACED_FEEDER_PID=$!
   # A first recording from a fresh server waits about a second for the tone to reach the
   # monitor; a short recording here takes that wait, so that the checks' recordings start at once.
@@ -56,15 +59,11 @@ CONF
 }
 
 lumora_stop_paced_sound() {
-  # The feeder is a subshell running sox and pacat: ending those lets it reap them and exit.
-  if [ -n "${LUMORA_PACED_FEEDER_PID:-}" ]; then
-    pkill -P "$LUMORA_PACED_FEEDER_PID" 2>/dev/null || true
-    wait "$LUMORA_PACED_FEEDER_PID" 2>/dev/null || true
-  fi
-  if [ -n "${LUMORA_PACED_SERVER_PID:-}" ]; then
-    kill "$LUMORA_PACED_SERVER_PID" 2>/dev/null || true
-    wait "$LUMORA_PACED_SERVER_PID" 2>/dev/null || true
-  fi
+  local pid
+  for pid in ${LUMORA_PACED_FEEDER_PID:-} ${LUMORA_PACED_SERVER_PID:-}; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
   LUMORA_PACED_FEEDER_PID=
   LUMORA_PACED_SERVER_PID=
 }

@@ -12,7 +12,7 @@ built_dll="$LUMORA_BUILD/testbin/lumora_testbed.dll"
 home="$WINEPREFIX/drive_c/lumora-testbed"
 home_windows='C:\lumora-testbed'
 stamp="$home/installed"
-tone="$home/tone.raw"
+tone="$LUMORA_TESTBED_TONE"
 # The tone that the sound device records: 1 kHz at half of full scale, 22050 Hz mono
 # 16-bit, with a 100 ms pause every second; ten minutes of it, read once per opened device.
 tone_rate=22050
