@@ -17,7 +17,7 @@ save_dir=$(mktemp -d)
 trap 'e2e_cleanup; rm -rf "$save_dir"; lumora_stop_xvfb' EXIT
 
 e2e_program_folder
-printf '[Setup]\r\nOverlayText=Lumora\r\nSaveDir=%s\r\n' "$(e2e_winpath "$save_dir")" >"$E2E_PROGRAM/Setup.ini"
+e2e_setup_save_dir "$save_dir"
 e2e_start
 main=$(e2e_wait_main_window)
 sleep 3

@@ -16,6 +16,11 @@ e2e_program_folder() {
 # The Windows path of a Unix path (Wine maps / to drive Z:).
 e2e_winpath() { echo "Z:${1//\//\\}"; }
 
+# A Setup.ini in the scratch program folder that saves the lessons in the Unix folder $1.
+e2e_setup_save_dir() {
+  printf '[Setup]\r\nOverlayText=Lumora\r\nSaveDir=%s\r\n' "$(e2e_winpath "$1")" >"$E2E_PROGRAM/Setup.ini"
+}
+
 # Starts Lumora.exe from the scratch program folder; sets E2E_PID.
 e2e_start() {
   (cd "$E2E_PROGRAM" && exec wine Lumora.exe >"$E2E_PROGRAM/wine.log" 2>&1) &

@@ -9,7 +9,7 @@ trap 'e2e_cleanup; rm -rf "$save_dir"; restore_testbed' EXIT
 "$LUMORA_SOURCE/scripts/testbed.sh" remove >/dev/null
 
 e2e_program_folder
-printf '[Setup]\r\nOverlayText=Lumora\r\nSaveDir=%s\r\n' "$(e2e_winpath "$save_dir")" >"$E2E_PROGRAM/Setup.ini"
+e2e_setup_save_dir "$save_dir"
 e2e_start
 main=$(e2e_wait_main_window)
 [ -s "$E2E_PROGRAM/error-boxes" ] || e2e_fail "no camera was reported at start-up"
