@@ -1,10 +1,42 @@
 #!/usr/bin/env bash
 # Common environment for building and running Lumora under Wine. Sourced, not run.
+# LUMORA_ARCH chooses the build tree: win64 (build/win64, the tests' tree) or win32
+# (build/win32, the 32-bit program folder); each tree has its own Wine prefix.
 LUMORA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-LUMORA_BUILD=${LUMORA_BUILD:-$LUMORA_ROOT/build}
-export LUMORA_ROOT LUMORA_BUILD
+if [ -z "${LUMORA_ARCH:-}" ]; then
+  case "${LUMORA_BUILD:-}" in
+    */win32) LUMORA_ARCH=win32 ;;
+    *) LUMORA_ARCH=win64 ;;
+  esac
+fi
+LUMORA_BUILD=${LUMORA_BUILD:-$LUMORA_ROOT/build/$LUMORA_ARCH}
+export LUMORA_ROOT LUMORA_BUILD LUMORA_ARCH
 export WINEPREFIX=${WINEPREFIX:-$LUMORA_BUILD/wineprefix}
-export WINEARCH=win32
+export WINEARCH=$LUMORA_ARCH
+# Debian's /usr/bin/wine takes the 32-bit loader whenever wine32 is installed, and Wine's own
+# tools (wineboot, winepath, regsvr32) start through it; a folder of wrappers in front of PATH
+# sends them all to the loader and server of this tree's architecture.
+if [ "$LUMORA_ARCH" = win32 ]; then
+  export WINELOADER=/usr/lib/wine/wine WINESERVER=/usr/lib/wine/wineserver32
+else
+  export WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
+fi
+lumora_wine_wrappers() {
+  local dir="$LUMORA_BUILD/winebin" tool
+  [ -x "$dir/wine-stable" ] && [ "$(cat "$dir/.loader" 2>/dev/null)" = "$WINELOADER" ] && return 0
+  mkdir -p "$dir"
+  for tool in wine wine-stable; do
+    printf '#!/bin/sh\nexec "%s" "$@"\n' "$WINELOADER" > "$dir/$tool"
+  done
+  printf '#!/bin/sh\nexec "%s" -p0 "$@"\n' "$WINESERVER" > "$dir/wineserver"
+  chmod +x "$dir/wine" "$dir/wine-stable" "$dir/wineserver"
+  echo "$WINELOADER" > "$dir/.loader"
+}
+lumora_wine_wrappers
+case ":$PATH:" in
+  *":$LUMORA_BUILD/winebin:"*) ;;
+  *) export PATH="$LUMORA_BUILD/winebin:$PATH" ;;
+esac
 # Wine's sound devices come from the testbed's ALSA configuration in the prefix (scripts/testbed.sh),
 # which records the testbed's tone file.
 export ALSA_CONFIG_PATH=$WINEPREFIX/drive_c/lumora-testbed/asound.conf
@@ -55,11 +87,17 @@ lumora_stop_xvfb() {
   fi
 }
 
-# Configures (once) and builds the whole tree.
+# Configures (once) and builds this tree. LUMORA_TESTS=ON or OFF chooses whether the tests and
+# benchmarks are built too; unset, a tree keeps its choice, and a new one starts without them.
 lumora_build() {
+  local toolchain=mingw-x86_64
+  [ "$LUMORA_ARCH" = win32 ] && toolchain=mingw-i686
   if [ ! -f "$LUMORA_BUILD/CMakeCache.txt" ]; then
     cmake -S "$LUMORA_ROOT" -B "$LUMORA_BUILD" -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$LUMORA_ROOT/cmake/mingw-i686.cmake" >/dev/null
+      -DCMAKE_TOOLCHAIN_FILE="$LUMORA_ROOT/cmake/$toolchain.cmake" \
+      -DLUMORA_TESTS="${LUMORA_TESTS:-OFF}" >/dev/null
+  elif [ -n "${LUMORA_TESTS:-}" ]; then
+    cmake -DLUMORA_TESTS="$LUMORA_TESTS" "$LUMORA_BUILD" >/dev/null
   fi
   cmake --build "$LUMORA_BUILD" -j"$(nproc)"
 }

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Lumora and starts it under Wine: on the current display,
-# or on a private Xvfb (with a screenshot of it) when there is none.
+# Installs what is missing, builds Lumora and starts it under Wine: the 32-bit program where this
+# machine runs 32-bit programs, else the 64-bit one; on the current display, or on a private
+# Xvfb (with a screenshot of it) when there is none.
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/deps.sh"
-source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
-
+scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$scripts/deps.sh"
 lumora_install_deps
+if lumora_runs_32bit; then LUMORA_ARCH=win32; else LUMORA_ARCH=win64; fi
+export LUMORA_ARCH
+source "$scripts/env.sh"
 lumora_build
+echo "Starting the $LUMORA_ARCH build of Lumora ($LUMORA_BUILD/dist)."
 
 private_display=0
 if [ -z "${DISPLAY:-}" ]; then
@@ -15,9 +19,7 @@ if [ -z "${DISPLAY:-}" ]; then
   private_display=1
 fi
 lumora_ensure_prefix
-if [ -x "$LUMORA_ROOT/scripts/testbed.sh" ]; then
-  "$LUMORA_ROOT/scripts/testbed.sh" install
-fi
+"$scripts/testbed.sh" install
 
 cd "$LUMORA_BUILD/dist"
 if [ "$private_display" = 1 ]; then

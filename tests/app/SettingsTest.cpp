@@ -192,7 +192,8 @@ TEST(FolderOps, SecurityAttributesAreSharedAndOpen) {
   SECURITY_ATTRIBUTES* first = OpenSecurityAttributes();
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first, OpenSecurityAttributes());
-  EXPECT_EQ(first->nLength, 12u);
+  // The size Windows defines for the structure: a DWORD, a pointer and a BOOL, aligned.
+  EXPECT_EQ(first->nLength, sizeof(void*) == 4 ? 12u : 24u);
   EXPECT_FALSE(first->bInheritHandle);
 }
 
