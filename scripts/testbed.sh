@@ -104,8 +104,8 @@ remove_testbed() {
 }
 
 case "${1:-}" in
-  install) install_testbed ;;
-  remove) remove_testbed ;;
+  install) install_testbed && echo "Testbed installed in the $LUMORA_ARCH prefix $WINEPREFIX" ;;
+  remove) remove_testbed && echo "Testbed removed from the $LUMORA_ARCH prefix $WINEPREFIX" ;;
   *)
     echo "usage: $0 install|remove" >&2
     exit 2

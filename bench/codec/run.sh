@@ -7,6 +7,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../../scripts/env.sh"
+echo "Benchmark of the $LUMORA_ARCH build ($LUMORA_BUILD); LUMORA_ARCH=win32 or win64 chooses."
 frames=${1:-60}
 [ -n "${NO_BUILD:-}" ] || cmake --build "$LUMORA_BUILD" --target msvc1_bench -j2 >/dev/null
 exe="$LUMORA_BUILD/bench/msvc1_bench.exe"

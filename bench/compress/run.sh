@@ -4,6 +4,7 @@
 # Usage: run.sh [total MB]   (the folder is generated once under $LUMORA_BUILD/bench-compress)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/env.sh"
+echo "Benchmark of the $LUMORA_ARCH build ($LUMORA_BUILD); LUMORA_ARCH=win32 or win64 chooses."
 lumora_ensure_prefix
 
 TOTAL_MB=${1:-500}

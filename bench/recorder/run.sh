@@ -5,6 +5,7 @@
 # Usage: bench/recorder/run.sh   (LUMORA_BUILD names the build folder)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/env.sh"
+echo "Benchmark of the $LUMORA_ARCH build ($LUMORA_BUILD); LUMORA_ARCH=win32 or win64 chooses."
 lumora_ensure_prefix
 bench="$LUMORA_BUILD/bench/vistrel_bench.exe"
 [ -f "$bench" ] || cmake --build "$LUMORA_BUILD" --target vistrel_bench

@@ -5,6 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 source "$root/scripts/env.sh"
+echo "Benchmark of the $LUMORA_ARCH build ($LUMORA_BUILD); LUMORA_ARCH=win32 or win64 chooses."
 export LUMORA_DIST=$LUMORA_BUILD/dist
 seconds=${1:-20}
 trap lumora_stop_xvfb EXIT
