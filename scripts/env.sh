@@ -96,7 +96,8 @@ lumora_build() {
     cmake -S "$LUMORA_ROOT" -B "$LUMORA_BUILD" -DCMAKE_BUILD_TYPE=Release \
       -DCMAKE_TOOLCHAIN_FILE="$LUMORA_ROOT/cmake/$toolchain.cmake" \
       -DLUMORA_TESTS="${LUMORA_TESTS:-OFF}" >/dev/null
-  elif [ -n "${LUMORA_TESTS:-}" ]; then
+  elif [ -n "${LUMORA_TESTS:-}" ] &&
+       ! grep -qx "LUMORA_TESTS:BOOL=$LUMORA_TESTS" "$LUMORA_BUILD/CMakeCache.txt"; then
     cmake -DLUMORA_TESTS="$LUMORA_TESTS" "$LUMORA_BUILD" >/dev/null
   fi
   cmake --build "$LUMORA_BUILD" -j"$(nproc)"
