@@ -111,7 +111,9 @@ TEST_F(CaptureIntegration, RecordingGraphWritesACompleteFileIntoTheWriter) {
   engine.TearDownGraph();
   // A camera may refuse the frame-rate change on its connected pin; nothing else is reported.
   EXPECT_LE(boxes.Texts().size(), 1u) << ::testing::PrintToString(boxes.Texts());
-  if (!boxes.Texts().empty()) EXPECT_EQ(boxes.Texts()[0], "Cannot set frame rate for capture");
+  if (!boxes.Texts().empty()) {
+    EXPECT_EQ(boxes.Texts()[0], "Cannot set frame rate for capture");
+  }
 
   std::string bytes = ReadFileBytes(video);
   ASSERT_GT(bytes.size(), 1000u);

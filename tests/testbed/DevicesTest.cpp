@@ -101,9 +101,9 @@ TEST_F(Testbed, CameraCapabilitiesCoverThreeRgbFormatsAtTwoSizes) {
     EXPECT_EQ(caps.MaxOutputSize.cx, bih.biWidth);
     EXPECT_LE(caps.MinFrameInterval, 666666);
     EXPECT_GE(caps.MaxFrameInterval, 666666);
-    if (mt->subtype == MEDIASUBTYPE_RGB24) EXPECT_EQ(bih.biBitCount, 24);
-    if (mt->subtype == MEDIASUBTYPE_RGB32) EXPECT_EQ(bih.biBitCount, 32);
-    if (mt->subtype == MEDIASUBTYPE_RGB555) EXPECT_EQ(bih.biBitCount, 16);
+    if (mt->subtype == MEDIASUBTYPE_RGB24) { EXPECT_EQ(bih.biBitCount, 24); }
+    if (mt->subtype == MEDIASUBTYPE_RGB32) { EXPECT_EQ(bih.biBitCount, 32); }
+    if (mt->subtype == MEDIASUBTYPE_RGB555) { EXPECT_EQ(bih.biBitCount, 16); }
     EXPECT_EQ(static_cast<long>(bih.biSizeImage), mt->lSampleSize);
     found += (mt->subtype == MEDIASUBTYPE_RGB24 || mt->subtype == MEDIASUBTYPE_RGB32 ||
               mt->subtype == MEDIASUBTYPE_RGB555);

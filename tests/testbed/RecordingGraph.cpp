@@ -43,9 +43,10 @@ TEST(Recording, CameraAndMicrophoneIntoTheWriterForThreeSeconds) {
   ASSERT_EQ(graph->AddFilter(camera.Get(), L"VCap"), S_OK);
   ComPtr<IAMStreamConfig> config;
   if (FAILED(builder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Interleaved, camera.Get(),
-                                    IID_IAMStreamConfig, config.OutVoid())))
+                                    IID_IAMStreamConfig, config.OutVoid()))) {
     ASSERT_EQ(builder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, camera.Get(),
                                      IID_IAMStreamConfig, config.OutVoid()), S_OK);
+  }
   ASSERT_EQ(graph->AddFilter(writer.Get(), L"AsfWriter"), S_OK);
   ASSERT_EQ(graph->AddFilter(microphone.Get(), L"ACap"), S_OK);
 
@@ -55,9 +56,10 @@ TEST(Recording, CameraAndMicrophoneIntoTheWriterForThreeSeconds) {
   DeleteFileW(path.c_str());
   ASSERT_EQ(sink->SetFileName(path.c_str(), nullptr), S_OK);
   if (FAILED(builder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Interleaved, camera.Get(), nullptr,
-                                   writer.Get())))
+                                   writer.Get()))) {
     ASSERT_EQ(builder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, camera.Get(), nullptr,
                                     writer.Get()), S_OK);
+  }
 
   ComPtr<IBaseFilter> grabberFilter, nullRenderer;
   ComPtr<ISampleGrabber> grabber;
