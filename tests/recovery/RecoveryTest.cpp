@@ -90,6 +90,19 @@ TEST_F(Repair, ATornLastChunkIsDroppedAndHeadersZeroedWithTheIndexLeftAreRebuilt
   KeepForDecodeCheck(avi, "zeroed.avi", "complete.avi 0");
 }
 
+// Killed while the AVI library closed the file: the headers are there, the index is cut off.
+TEST_F(Repair, AFileWhoseIndexWasCutOffWhileClosingIsRebuilt) {
+  std::string bytes = ReadFileBytes(avi);
+  size_t index = bytes.rfind("idx1");
+  ASSERT_NE(index, std::string::npos);
+  ASSERT_TRUE(WriteFileBytes(avi, bytes.substr(0, index + 8 + 16 * 50 + 5)));
+  ASSERT_FALSE(CheckAviFile(avi, nullptr));
+  RepairReport report = RepairRecording(record);
+  ASSERT_EQ(report.outcome, RepairOutcome::Repaired) << report.reason;
+  EXPECT_EQ(report.positions, complete.videoEntries);
+  KeepForDecodeCheck(avi, "index-cut.avi", "complete.avi 0");
+}
+
 TEST_F(Repair, ACompleteFileIsLeftExactlyAsItIsAndOnlyItsRecordGoes) {
   std::string before = ReadFileBytes(avi);
   RepairReport report = RepairRecording(record);
