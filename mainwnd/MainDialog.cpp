@@ -9,6 +9,7 @@
 #include "lessons/SettingsDialog.h"
 #include "mainwnd/AboutDialog.h"
 #include "mainwnd/FolderOps.h"
+#include "mainwnd/InterruptedLessons.h"
 #include "mainwnd/MainWindowHandle.h"
 #include "resources/resource.h"
 
@@ -168,7 +169,11 @@ BOOL MainDialog::SetupMainWindow() {
   // 11. Window size, keeping its place.
   SetWindowPos(hwnd_, nullptr, 0, 0, kWindowWidth, kWindowHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-  // 12.
+  // 12. Lessons whose screen recording was cut off are repaired first, so that they are listed
+  // with their length.
+  SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+  RecoverInterruptedLessons(settings.SaveDir);
+  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
   FillLessonList();
   return TRUE;
 }

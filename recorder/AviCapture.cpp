@@ -68,6 +68,32 @@ HRESULT AviCapture::WriteFrame(BITMAPINFOHEADER* frame, uint32_t index) {
   return lastResult_;
 }
 
+namespace {
+std::vector<uint8_t> StreamFormat(PAVISTREAM stream) {
+  LONG size = 0;
+  if (!stream || AVIStreamReadFormat(stream, 0, nullptr, &size) != 0 || size <= 0) return {};
+  std::vector<uint8_t> format(static_cast<size_t>(size));
+  if (AVIStreamReadFormat(stream, 0, format.data(), &size) != 0) return {};
+  format.resize(static_cast<size_t>(size));
+  return format;
+}
+}  // namespace
+
+// The compressing stream passes the compressed format on to the file's stream, which holds it
+// for the header; some libraries answer only there.
+std::vector<uint8_t> AviCapture::CompressedFormat() const {
+  std::vector<uint8_t> format = StreamFormat(compressedStream_);
+  return format.empty() ? StreamFormat(rawStream_) : format;
+}
+
+AVISTREAMINFOA AviCapture::CompressedStreamInfo() const {
+  AVISTREAMINFOA info = {}, file = {};
+  if (compressedStream_) AVIStreamInfoA(compressedStream_, &info, sizeof(info));
+  if (rawStream_) AVIStreamInfoA(rawStream_, &file, sizeof(file));
+  if (info.dwSuggestedBufferSize == 0) info.dwSuggestedBufferSize = file.dwSuggestedBufferSize;
+  return info;
+}
+
 void AviCapture::FreeOptions() {
   AVICOMPRESSOPTIONS* list[] = {&options_};
   AVISaveOptionsFree(1, list);

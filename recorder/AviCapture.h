@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <vfw.h>
 #include <cstdint>
+#include <vector>
 
 enum class AviSetUp { Ready, Failed, VideoForWindowsTooOld, NoProbeFrame };
 
@@ -27,6 +28,9 @@ public:
   void Close();
 
   HRESULT LastResult() const { return lastResult_; }
+  // The compressed stream's format and header, as the file's headers will give them.
+  std::vector<uint8_t> CompressedFormat() const;
+  AVISTREAMINFOA CompressedStreamInfo() const;
 
 private:
   bool libraryInitialised_ = false;

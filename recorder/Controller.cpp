@@ -5,6 +5,7 @@
 #include "recorder/FinishRecording.h"
 #include "recorder/FrameLoop.h"
 #include "recorder/RecorderState.h"
+#include "recorder/RecoveryNote.h"
 #include "recorder/TempPaths.h"
 #include "recorder/Vistrel.h"
 #include "recorder/audio/Mci.h"
@@ -123,10 +124,17 @@ bool RunCapture(int left, int top, int width, int height, DWORD rate) {
   if (setUp == AviSetUp::VideoForWindowsTooOld || setUp == AviSetUp::NoProbeFrame) return false;
 
   FrameLoopEnd end = FrameLoopEnd::Stopped;
+  RecoveryNote recovery;
   if (setUp == AviSetUp::Ready) {
     StartSound(mode);
-    end = RunFrameLoop(rectangle, [&avi](BITMAPINFOHEADER* frame, uint32_t index) {
-      return avi.WriteFrame(frame, index);
+    // The microphone's WAV file is written as it records, so it is recoverable; the MCI device
+    // saves its sound only at the stop.
+    recovery.Begin(avi, state.tempVideoPath, state.outputPath,
+                   mode == AudioMicrophone ? state.tempSoundPath : std::string());
+    end = RunFrameLoop(rectangle, [&avi, &recovery](BITMAPINFOHEADER* frame, uint32_t index) {
+      HRESULT written = avi.WriteFrame(frame, index);
+      if (written == 0) recovery.FrameWritten();
+      return written;
     });
   }
   avi.FreeOptions();
@@ -143,5 +151,6 @@ bool RunCapture(int left, int top, int width, int height, DWORD rate) {
   // A frame without memory ends the recording with the frames written so far.
   if (end == FrameLoopEnd::OutOfMemory) RequestStop();
   FinishRecording();
+  recovery.Finished();
   return false;
 }

@@ -1,0 +1,140 @@
+#include "recorder/recovery/RecordingRepair.h"
+
+#include "recorder/recovery/AviCheck.h"
+#include "recorder/recovery/BinaryFile.h"
+#include "recorder/recovery/FrameChunks.h"
+#include "recorder/recovery/RecoveredAvi.h"
+#include "recorder/recovery/RecoveryRecord.h"
+#include "recorder/recovery/SoundSalvage.h"
+
+#include <windows.h>
+#include <cstring>
+
+namespace {
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A recorder that still writes the file holds it without sharing writes.
+bool StillBeingWritten(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    CloseHandle(file);
+    return false;
+  }
+  return GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+void Fill(RepairReport& report, const AviFacts& facts) {
+  report.positions = facts.videoEntries;
+  report.frames = facts.videoEntries - facts.emptyFrames;
+  report.keyFrames = facts.keyFrames;
+  report.soundBytes = facts.soundBytes;
+  report.rate = facts.rate;
+  report.scale = facts.scale;
+}
+
+RepairReport Fail(const std::string& recordPath, const std::string& reason) {
+  RepairReport report;
+  report.outcome = RepairOutcome::NotRepairable;
+  report.reason = reason;
+  MarkRecoveryHandled(recordPath, reason);
+  return report;
+}
+
+FrameLayout LayoutOf(const RecoveryRecord& record) {
+  BITMAPINFOHEADER format = {};
+  memcpy(&format, record.format.data(), sizeof(format));
+  FrameLayout layout;
+  layout.width = format.biWidth;
+  layout.height = format.biHeight < 0 ? -format.biHeight : format.biHeight;
+  // No compressed frame is larger than the picture it codes, plus a little slack.
+  uint64_t picture = uint64_t((layout.width + 3) & ~3) * ((layout.height + 3) & ~3) * 4;
+  layout.maxChunkBytes = static_cast<uint32_t>(picture + 65536);
+  return layout;
+}
+}  // namespace
+
+long RepairReport::Seconds() const {
+  if (rate == 0) return 0;
+  return static_cast<long>((uint64_t(positions) * scale + rate / 2) / rate);
+}
+
+RepairReport RepairRecording(const std::string& recordPath) {
+  RepairReport report;
+  RecoveryRecord record;
+  if (GetFileAttributesA(recordPath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    report.reason = "no record";
+    return report;
+  }
+  if (!ReadRecoveryRecord(recordPath, record)) return Fail(recordPath, "unreadable record");
+  if (!record.handled.empty()) {
+    report.outcome = RepairOutcome::AlreadyHandled;
+    report.reason = record.handled;
+    return report;
+  }
+  if (StillBeingWritten(record.videoPath)) {
+    report.outcome = RepairOutcome::Busy;
+    return report;
+  }
+
+  // Finished, only the record's removal was cut off: the final file reads back whole (and, for
+  // a recording with sound, the merge got as far as that).
+  AviFacts facts;
+  if (CheckAviFile(record.finalPath, &facts) &&
+      (record.videoPath == record.finalPath || !Exists(record.videoPath) || facts.streams > 1)) {
+    Fill(report, facts);
+    report.outcome = RepairOutcome::AlreadyComplete;
+    DeleteRecoveryRecord(recordPath);
+    return report;
+  }
+
+  FileReader frames;
+  if (!frames.Open(record.videoPath)) return Fail(recordPath, "no picture file");
+  FrameLayout layout = LayoutOf(record);
+  uint64_t first = 0;
+  if (record.dataStart != 0) first = FindFirstFrameChunk(frames, record.dataStart, layout);
+  if (first != record.dataStart || first == 0) first = FindFirstFrameChunk(frames, 0, layout);
+  if (first == 0) return Fail(recordPath, "no frame reached the disk");
+  std::vector<FrameChunk> chunks = ScanFrameChunks(frames, first, layout);
+  // Decoding starts at the first picture, which the recorder always writes as a key frame.
+  size_t firstPicture = 0;
+  while (firstPicture < chunks.size() && chunks[firstPicture].size == 0) ++firstPicture;
+  if (firstPicture == chunks.size() || !chunks[firstPicture].keyFrame)
+    return Fail(recordPath, "no key frame");
+
+  FileReader soundFile;
+  RecoveredSound sound;
+  bool withSound = !record.soundPath.empty() && soundFile.Open(record.soundPath) &&
+                   SalvageSound(soundFile, sound.sound) && sound.sound.dataBytes > 0;
+  sound.file = &soundFile;
+
+  std::string repaired = record.finalPath + ".repair";
+  if (!WriteRecoveredAvi(repaired, record, frames, chunks, withSound ? &sound : nullptr)) {
+    DeleteFileA(repaired.c_str());
+    return Fail(recordPath, "the repaired file could not be written");
+  }
+  AviFacts written;
+  if (!CheckAviFile(repaired, &written) || written.videoEntries != chunks.size()) {
+    DeleteFileA(repaired.c_str());
+    return Fail(recordPath, "the repaired file did not read back");
+  }
+  frames = FileReader();
+  soundFile = FileReader();
+  if (!MoveFileExA(repaired.c_str(), record.finalPath.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeleteFileA(repaired.c_str());
+    return Fail(recordPath, "the repaired file could not replace the old one");
+  }
+  // A recording with sound kept its picture and sound in temporary files until the merge; the
+  // repaired file now holds both, so they go as the merge would have removed them.
+  if (record.videoPath != record.finalPath) {
+    DeleteFileA(record.videoPath.c_str());
+    if (withSound) DeleteFileA(record.soundPath.c_str());
+  }
+  DeleteRecoveryRecord(recordPath);
+  Fill(report, written);
+  report.outcome = RepairOutcome::Repaired;
+  return report;
+}

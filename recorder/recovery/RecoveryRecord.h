@@ -1,0 +1,44 @@
+// The recovery record of a screen recording: a small INI file that Vistrel writes beside the file
+// it records into when the recording starts and deletes when the recording has finished cleanly.
+// The AVI library writes a file's headers and index only when it closes the file, so after a
+// crash or a power cut the file holds frame chunks and nothing that says what they are; the
+// record holds that (picture format, stream rate, where the chunks start, which files belong to
+// the recording), and Lumora rebuilds the file from it at its next start.
+//
+// An INI file rather than a binary block: it is written once at the start (and once more when
+// the first chunk's place is known), read with the same private-profile calls as every other
+// small record of the program, and a person can read it. It is hidden, so the lesson folder the
+// teacher sees does not change.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct RecoveryRecord {
+  std::string finalPath;  // the file the teacher gets (screen.avi)
+  std::string videoPath;  // the file the frames go into: finalPath itself, or a temporary AVI
+  std::string soundPath;  // the temporary WAV of a microphone recording, empty without one
+  std::vector<uint8_t> format;  // the compressed stream's format (BITMAPINFOHEADER and colours)
+  uint32_t handler = 0;         // the compressor's FOURCC ('MSVC')
+  uint32_t rate = 0;            // stream positions per `scale` seconds (200 per 1)
+  uint32_t scale = 0;
+  uint32_t suggestedBufferSize = 0;
+  uint64_t dataStart = 0;  // file offset of the first frame chunk; 0 while unknown
+  std::string handled;     // set when a repair was tried and failed, so it is tried only once
+};
+
+// The record's path for the file `videoPath` records into.
+std::string RecoveryRecordPath(const std::string& videoPath);
+// The pattern that finds records in a folder (for FindFirstFile).
+extern const char kRecoveryRecordPattern[];
+
+// Writes the whole record (replacing an older one) as a hidden file; true when it was written.
+bool WriteRecoveryRecord(const std::string& recordPath, const RecoveryRecord& record);
+// Adds the first chunk's offset to a written record.
+bool WriteRecoveryDataStart(const std::string& recordPath, uint64_t dataStart);
+// Marks the record as handled with a short reason; the record stays for a person to read.
+bool MarkRecoveryHandled(const std::string& recordPath, const std::string& reason);
+// Reads a record; false when the file is missing or lacks the picture format or rate.
+bool ReadRecoveryRecord(const std::string& recordPath, RecoveryRecord& record);
+// Deletes the record (hidden files included).
+void DeleteRecoveryRecord(const std::string& recordPath);

@@ -1,0 +1,236 @@
+// The repair of interrupted screen recordings, on real recordings of a screen corner damaged the
+// way a kill leaves them, and on files that are not interrupted recordings at all. Every result
+// is read back with the recovery's own reader here; damaged_files.sh decodes the kept results
+// with ffprobe and ffmpeg as well.
+#include "recorder/codec/Msvc1Encoder.h"
+#include "mainwnd/InterruptedLessons.h"
+#include "recorder/recovery/AviCheck.h"
+#include "recorder/recovery/FrameChunks.h"
+#include "recorder/recovery/RecordingRepair.h"
+#include "recorder/recovery/RecoveryRecord.h"
+#include "tests/recovery/DamagedRecordings.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+namespace {
+constexpr int kFrames = 30;  // at positions 0, 4, ..., 116: 117 chunks, 30 of them pictures
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+class Repair : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(RecordCorner(avi, avi, "", kFrames));
+    ASSERT_TRUE(Exists(record));
+    ASSERT_TRUE(CheckAviFile(avi, &complete));
+    ASSERT_TRUE(CopyFileA(avi.c_str(), reference.c_str(), FALSE));
+    ASSERT_TRUE(ReadRecoveryRecord(record, fields)) << ReadFileBytes(record);
+  }
+  TempDir dir;
+  std::string avi = dir / "screen.avi";
+  std::string record = RecoveryRecordPath(avi);
+  std::string reference = dir / "complete.avi";
+  AviFacts complete;
+  RecoveryRecord fields;
+};
+
+TEST_F(Repair, AFileCutOffByAKillGetsEveryChunkBackWithHeadersAndIndex) {
+  EXPECT_EQ(complete.videoEntries, 117u);
+  EXPECT_EQ(complete.videoEntries - complete.emptyFrames, unsigned(kFrames));
+  ASSERT_TRUE(CutOffLikeAKill(avi, 0));
+  ASSERT_FALSE(CheckAviFile(avi, nullptr));
+
+  RepairReport report = RepairRecording(record);
+  ASSERT_EQ(report.outcome, RepairOutcome::Repaired) << report.reason;
+  AviFacts repaired;
+  ASSERT_TRUE(CheckAviFile(avi, &repaired));
+  EXPECT_EQ(repaired.videoEntries, complete.videoEntries);
+  EXPECT_EQ(repaired.emptyFrames, complete.emptyFrames);
+  EXPECT_EQ(repaired.keyFrames, complete.keyFrames);
+  EXPECT_EQ(repaired.videoCompression, static_cast<uint32_t>(mmioFOURCC('M', 'S', 'V', 'C')));
+  EXPECT_EQ(repaired.bitCount, 16u);
+  EXPECT_EQ(repaired.rate, 200u);
+  EXPECT_EQ(repaired.scale, 1u);
+  EXPECT_EQ(repaired.streams, 1u);
+  EXPECT_EQ(report.positions, 117u);
+  EXPECT_EQ(report.frames, unsigned(kFrames));
+  EXPECT_EQ(report.Seconds(), 1);  // 117 positions of 5 ms
+  EXPECT_FALSE(Exists(record));
+  EXPECT_FALSE(Exists(avi + ".repair"));
+  // Run again: nothing left to do, the file stays.
+  std::string once = ReadFileBytes(avi);
+  EXPECT_EQ(RepairRecording(record).outcome, RepairOutcome::NotRepairable);
+  EXPECT_EQ(ReadFileBytes(avi), once);
+  EXPECT_FALSE(Exists(record));
+  KeepForDecodeCheck(reference, "complete.avi", "");
+  KeepForDecodeCheck(avi, "killed.avi", "complete.avi 0");
+}
+
+TEST_F(Repair, ATornLastChunkIsDroppedAndHeadersZeroedWithTheIndexLeftAreRebuilt) {
+  std::string torn = dir / "torn.avi";
+  ASSERT_TRUE(CopyFileA(avi.c_str(), torn.c_str(), FALSE));
+  ASSERT_TRUE(CutOffLikeAKill(avi, 7));
+  RepairReport report = RepairRecording(record);
+  ASSERT_EQ(report.outcome, RepairOutcome::Repaired) << report.reason;
+  // The last chunk is the 30th picture, at position 116.
+  EXPECT_EQ(report.positions, 116u);
+  EXPECT_EQ(report.frames, unsigned(kFrames - 1));
+  KeepForDecodeCheck(avi, "torn.avi", "complete.avi 1");
+
+  ASSERT_TRUE(CopyFileA(reference.c_str(), avi.c_str(), FALSE));
+  ASSERT_TRUE(ZeroHeaders(avi));
+  EXPECT_NE(fields.dataStart, 0u);
+  fields.dataStart = 0;  // the place of the first chunk is searched for when unknown
+  ASSERT_TRUE(WriteRecoveryRecord(record, fields));
+  report = RepairRecording(record);
+  ASSERT_EQ(report.outcome, RepairOutcome::Repaired) << report.reason;
+  EXPECT_EQ(report.positions, complete.videoEntries);
+  KeepForDecodeCheck(avi, "zeroed.avi", "complete.avi 0");
+}
+
+// Killed while the AVI library closed the file: the headers are there, the index is cut off.
+TEST_F(Repair, AFileWhoseIndexWasCutOffWhileClosingIsRebuilt) {
+  std::string bytes = ReadFileBytes(avi);
+  size_t index = bytes.rfind("idx1");
+  ASSERT_NE(index, std::string::npos);
+  ASSERT_TRUE(WriteFileBytes(avi, bytes.substr(0, index + 8 + 16 * 50 + 5)));
+  ASSERT_FALSE(CheckAviFile(avi, nullptr));
+  RepairReport report = RepairRecording(record);
+  ASSERT_EQ(report.outcome, RepairOutcome::Repaired) << report.reason;
+  EXPECT_EQ(report.positions, complete.videoEntries);
+  KeepForDecodeCheck(avi, "index-cut.avi", "complete.avi 0");
+}
+
+TEST_F(Repair, ACompleteFileIsLeftExactlyAsItIsAndOnlyItsRecordGoes) {
+  std::string before = ReadFileBytes(avi);
+  RepairReport report = RepairRecording(record);
+  EXPECT_EQ(report.outcome, RepairOutcome::AlreadyComplete);
+  EXPECT_EQ(report.positions, complete.videoEntries);
+  EXPECT_EQ(ReadFileBytes(avi), before);
+  EXPECT_FALSE(Exists(record));
+}
+
+TEST_F(Repair, FilesThatHoldNoRecordingStayAsTheyWereAndAreTriedOnce) {
+  std::string garbage(200000, '\0');
+  for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<char>((i * 7919u) >> 3);
+  ASSERT_TRUE(MakeUnclosedWav(dir / "tone.wav", 500));
+  std::string tornFirst = std::string(4096, '\0') + "00dc" + std::string("\x40\x1f\x00\x00", 4) + "abc";
+  const std::pair<const char*, std::string> cases[] = {
+      {"empty", ""},
+      {"garbage", garbage},
+      {"foreign", ReadFileBytes(dir / "tone.wav")},
+      {"torn first chunk", tornFirst},
+      {"zeros", std::string(300000, '\0')},
+  };
+  for (const auto& [name, bytes] : cases) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(WriteFileBytes(avi, bytes));
+    ASSERT_TRUE(WriteRecoveryRecord(record, fields));
+    RepairReport report = RepairRecording(record);
+    EXPECT_EQ(report.outcome, RepairOutcome::NotRepairable);
+    EXPECT_FALSE(report.reason.empty());
+    EXPECT_EQ(ReadFileBytes(avi), bytes);
+    EXPECT_FALSE(Exists(avi + ".repair"));
+    EXPECT_TRUE(Exists(record));
+    EXPECT_EQ(RepairRecording(record).outcome, RepairOutcome::AlreadyHandled);
+    EXPECT_EQ(ReadFileBytes(avi), bytes);
+  }
+}
+
+TEST_F(Repair, AFileStillBeingWrittenIsLeftForTheNextStart) {
+  ASSERT_TRUE(CutOffLikeAKill(avi, 0));
+  std::string before = ReadFileBytes(avi);
+  HANDLE writer = CreateFileA(avi.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(RepairRecording(record).outcome, RepairOutcome::Busy);
+  CloseHandle(writer);
+  EXPECT_EQ(ReadFileBytes(avi), before);
+  RecoveryRecord fields;
+  ASSERT_TRUE(ReadRecoveryRecord(record, fields));
+  EXPECT_TRUE(fields.handled.empty());
+  EXPECT_EQ(RepairRecording(record).outcome, RepairOutcome::Repaired);
+}
+
+// A recording with sound keeps its picture in ~temp.avi beside the final file and its sound in
+// a WAV file until the merge at the stop; cut off before that, both are merged by the repair.
+TEST(RepairWithSound, PictureAndReadableSoundBecomeTheFinalFileAndUnreadableSoundIsKept) {
+  TempDir dir;
+  std::string temp = dir / "~temp.avi", wav = dir / "~temp001.wav", final = dir / "screen.avi";
+  ASSERT_TRUE(RecordCorner(temp, final, wav, kFrames));
+  ASSERT_TRUE(CutOffLikeAKill(temp, 0));
+  ASSERT_TRUE(MakeUnclosedWav(wav, 600));
+  RepairReport report = RepairRecording(RecoveryRecordPath(temp));
+  ASSERT_EQ(report.outcome, RepairOutcome::Repaired) << report.reason;
+  AviFacts facts;
+  ASSERT_TRUE(CheckAviFile(final, &facts));
+  EXPECT_EQ(facts.streams, 2u);
+  EXPECT_EQ(facts.videoEntries, 117u);
+  EXPECT_EQ(facts.soundBytes, 22050u * 4 * 600 / 1000);
+  EXPECT_FALSE(Exists(temp));
+  EXPECT_FALSE(Exists(wav));
+  EXPECT_FALSE(Exists(RecoveryRecordPath(temp)));
+  KeepForDecodeCheck(final, "with-sound.avi", "complete.avi 0 sound");
+
+  ASSERT_TRUE(DeleteFileA(final.c_str()));
+  ASSERT_TRUE(RecordCorner(temp, final, wav, kFrames));
+  ASSERT_TRUE(CutOffLikeAKill(temp, 0));
+  ASSERT_TRUE(WriteFileBytes(wav, "RIFF\0\0\0\0WAVEjunk"));
+  report = RepairRecording(RecoveryRecordPath(temp));
+  ASSERT_EQ(report.outcome, RepairOutcome::Repaired) << report.reason;
+  ASSERT_TRUE(CheckAviFile(final, &facts));
+  EXPECT_EQ(facts.streams, 1u);
+  EXPECT_TRUE(Exists(wav));
+}
+
+TEST(Msvc1KeyFrames, AFrameIsKeyOnlyWhenEveryBlockIsCodedWithoutASkip) {
+  const int width = 37, height = 21;  // blocks past the picture's edge count too
+  Msvc1Encoder encoder(width, height, 8000);
+  std::vector<uint8_t> pixels(size_t((width * 2 + 3) & ~3) * height);
+  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(i * 31);
+  std::vector<uint8_t> out(encoder.MaxFrameBytes());
+  bool key = false;
+  size_t size = encoder.Encode(pixels.data(), out.data(), false, &key);
+  ASSERT_TRUE(key);
+  EXPECT_TRUE(Msvc1IsKeyFrame(out.data(), size, width, height));
+  EXPECT_FALSE(Msvc1IsKeyFrame(out.data(), size - 3, width, height));
+  EXPECT_FALSE(Msvc1IsKeyFrame(out.data(), 0, width, height));
+  size = encoder.Encode(pixels.data(), out.data(), false, &key);  // unchanged: all skipped
+  ASSERT_FALSE(key);
+  EXPECT_FALSE(Msvc1IsKeyFrame(out.data(), size, width, height));
+}
+
+TEST(InterruptedLessons, ALessonCutOffGetsItsFileAndLengthOnceAndAStoppedOneKeepsItsLength) {
+  TempDir save;
+  auto makeLesson = [&](const std::string& name) {
+    std::string html = save / name + "\\html";
+    CreateDirectoryA((save / name).c_str(), nullptr);
+    CreateDirectoryA(html.c_str(), nullptr);
+    WriteFileBytes(save / name + "\\index.htm", "<html></html>");
+    return html;
+  };
+  std::string cut = makeLesson("20240301080000"), stopped = makeLesson("20240301090000");
+  // 1000 pictures every 4 positions: 3997 positions of 5 ms, 20 s.
+  ASSERT_TRUE(RecordCorner(cut + "\\screen.avi", cut + "\\screen.avi", "", 1000));
+  ASSERT_TRUE(CutOffLikeAKill(cut + "\\screen.avi", 0));
+  ASSERT_TRUE(RecordCorner(stopped + "\\screen.avi", stopped + "\\screen.avi", "", 3));
+  ASSERT_TRUE(CutOffLikeAKill(stopped + "\\screen.avi", 0));
+  WritePrivateProfileStringA("TimeInfo", "time", "00:00:09", (stopped + "\\time.ini").c_str());
+
+  std::vector<RecoveredLesson> results = RecoverInterruptedLessons(save.Path());
+  ASSERT_EQ(results.size(), 2u);
+  for (const RecoveredLesson& lesson : results) {
+    EXPECT_EQ(lesson.report.outcome, RepairOutcome::Repaired) << lesson.folderName;
+    EXPECT_EQ(lesson.durationWritten, lesson.folderName == "20240301080000");
+  }
+  char value[80] = {};
+  GetPrivateProfileStringA("TimeInfo", "time", "", value, sizeof(value), (cut + "\\time.ini").c_str());
+  EXPECT_STREQ(value, "00:00:20");
+  GetPrivateProfileStringA("TimeInfo", "time", "", value, sizeof(value), (stopped + "\\time.ini").c_str());
+  EXPECT_STREQ(value, "00:00:09");
+  EXPECT_TRUE(CheckAviFile(cut + "\\screen.avi", nullptr));
+  EXPECT_TRUE(RecoverInterruptedLessons(save.Path()).empty());
+}
+}  // namespace
