@@ -1,6 +1,7 @@
 #include "app/LumoraApp.h"
 
 #include "app/StartUp.h"
+#include "app/TitleOverlayRegistration.h"
 #include "framework/MessageBox.h"
 #include "mainwnd/MainDialog.h"
 
@@ -25,6 +26,8 @@ BOOL LumoraApp::InitInstance() {
     return FALSE;
   }
   language = ReadLanguage(moduleDirectory);
+  // The title filter beside the program is found by COM even when nothing installed it.
+  if (!moduleDirectory.empty()) EnsureTitleOverlayRegistered(moduleDirectory + kTitleOverlayDll);
 
   MainDialog mainDialog(moduleDirectory, language);
   mainDialog.DoModal();

@@ -1,5 +1,7 @@
 #include "app/Settings.h"
 
+#include "app/TitleSettings.h"
+
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
 #include "framework/Text.h"
@@ -38,6 +40,7 @@ void LoadSettings(Settings& settings, const std::string& moduleDirectory) {
   settings.EnableTitle = 0;
   settings.OverlayType = 0;
   settings.OverlayText = "Lumora";
+  settings.OverlayPos.clear();
   settings.OverlayFontSize = 50;
   settings.OverlayFontColor = "Black";
   std::string path = SettingsPath(moduleDirectory);
@@ -45,6 +48,8 @@ void LoadSettings(Settings& settings, const std::string& moduleDirectory) {
   settings.SaveDir = ReadSetupString(path, "SaveDir");
   settings.VDeviceIndex = ReadSetupInt(path, "VDeviceIndex");
   settings.ADeviceIndex = ReadSetupInt(path, "ADeviceIndex");
+  // The title settings come back as the settings dialog stored them.
+  ReadTitleSettings(settings, path);
 }
 
 void SaveSettings(const Settings& settings, const std::string& moduleDirectory) {

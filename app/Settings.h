@@ -18,7 +18,7 @@ struct Settings {
 // "%s\Setup.ini" of the program folder (which ends in a backslash, so the separator doubles).
 std::string SettingsPath(const std::string& moduleDirectory);
 
-// Sets the per-run defaults and reads SaveDir, VDeviceIndex and ADeviceIndex.
+// Sets the defaults and reads SaveDir, VDeviceIndex, ADeviceIndex and the title settings.
 void LoadSettings(Settings& settings, const std::string& moduleDirectory);
 // Writes the nine keys in their fixed order; failures are ignored.
 void SaveSettings(const Settings& settings, const std::string& moduleDirectory);

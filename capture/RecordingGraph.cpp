@@ -25,16 +25,16 @@ bool CaptureEngine::BuildRecordingGraph() {
     return false;
   }
   const Settings& settings = host_.CaptureSettings();
-  bool overlayMade = true;
-  if (settings.EnableTitle) {
-    overlayMade = SUCCEEDED(CreateComObject(CLSID_TitleOverlay, CLSCTX_INPROC_SERVER,
-                                            IID_IBaseFilter, titleOverlay.OutVoid())) &&
-                  titleOverlay;
+  // A title filter that cannot be created (its DLL missing or broken) is reported, and the
+  // camera is recorded without a title.
+  if (settings.EnableTitle &&
+      (FAILED(CreateComObject(CLSID_TitleOverlay, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                              titleOverlay.OutVoid())) || !titleOverlay)) {
+    titleOverlay = nullptr;
+    AppMessageBox("错误：无法创建图过滤器！");
   }
-  bool writerMade = SUCCEEDED(CreateComObject(CLSID_WMAsfWriterFilter, CLSCTX_INPROC_SERVER,
-                                              IID_IBaseFilter, asfWriter.OutVoid())) &&
-                    asfWriter;
-  if (!overlayMade || !writerMade) {
+  if (FAILED(CreateComObject(CLSID_WMAsfWriterFilter, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                             asfWriter.OutVoid())) || !asfWriter) {
     AppMessageBox("错误：无法创建图过滤器！");
     return false;
   }
@@ -64,7 +64,7 @@ bool CaptureEngine::BuildRecordingGraph() {
     ErrorBox("错误：无法进行视频捕捉！");
     return false;
   }
-  if (settings.EnableTitle) {
+  if (titleOverlay) {
     if (FAILED(graph->AddFilter(titleOverlay.Get(), L"TitleOverlay"))) {
       ErrorBox("错误：无法添加重叠字幕！");
       return false;
@@ -99,7 +99,7 @@ bool CaptureEngine::ConnectRecordingGraph(const std::string& videoOutputPath) {
       FAILED(sink->SetFileName(AnsiToWide(videoOutputPath).c_str(), nullptr))) {
     return false;
   }
-  IBaseFilter* overlay = host_.CaptureSettings().EnableTitle ? titleOverlay.Get() : nullptr;
+  IBaseFilter* overlay = titleOverlay.Get();  // null when the title is off or was not made
   if (FAILED(builder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Interleaved,
                                    videoCapture.Get(), overlay, asfWriter.Get())) &&
       FAILED(builder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, videoCapture.Get(),

@@ -1,5 +1,6 @@
 #include "lessons/SettingsDialog.h"
 
+#include "app/TitleSettings.h"
 #include "capture/CaptureDevices.h"
 #include "capture/ComFactory.h"
 #include "framework/MessageBox.h"
@@ -23,6 +24,7 @@ SettingsDialog::SettingsDialog(HWND parent) : Dialog(IDD_SETTINGS, parent) {
   OnCommandCode(IDC_SETTINGS_VIDEO, CBN_SELCHANGE, [this] { devicesChanged = 1; });
   OnCommandCode(IDC_SETTINGS_AUDIO, CBN_SELCHANGE, [this] { devicesChanged = 1; });
   OnCommand(IDC_SETTINGS_BROWSE, [this] { Browse(); });
+  OnCommandCode(IDC_SETTINGS_TITLE_ENABLE, BN_CLICKED, [this] { EnableTitleControls(); });
 }
 
 BOOL SettingsDialog::OnInitDialog() {
@@ -45,6 +47,8 @@ BOOL SettingsDialog::OnInitDialog() {
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
+  ShowTitleSettings();
+
   ComboReset(IDC_SETTINGS_VIDEO);
   ComboReset(IDC_SETTINGS_AUDIO);
   if (!FillDeviceLists()) return TRUE;
@@ -52,6 +56,64 @@ BOOL SettingsDialog::OnInitDialog() {
   ComboSetSel(IDC_SETTINGS_AUDIO, audioIndex);
   SetItemText(IDC_SETTINGS_LOCATION, location);
   return TRUE;
+}
+
+namespace {
+// What the lists show, in the order of the stored names (kOverlayPositions, kOverlayColours).
+const char* const kPositionLabels[kOverlayPositionCount] = {"左上", "左下", "右上", "右下"};
+const char* const kColourLabels[kOverlayColourCount] = {"白色", "红色", "黑色", "蓝色", "绿色"};
+const char* const kTypeLabels[] = {"静止", "滚动"};
+const int kTitleControls[] = {IDC_SETTINGS_TITLE_TEXT_LABEL, IDC_SETTINGS_TITLE_TEXT,
+                              IDC_SETTINGS_TITLE_POS_LABEL,  IDC_SETTINGS_TITLE_POS,
+                              IDC_SETTINGS_TITLE_COLOUR_LABEL, IDC_SETTINGS_TITLE_COLOUR,
+                              IDC_SETTINGS_TITLE_SIZE_LABEL, IDC_SETTINGS_TITLE_SIZE,
+                              IDC_SETTINGS_TITLE_TYPE_LABEL, IDC_SETTINGS_TITLE_TYPE};
+
+int IndexOf(const std::string& name, const char* const* names, int count, int fallback) {
+  for (int i = 0; i < count; ++i)
+    if (name == names[i]) return i;
+  return fallback;
+}
+}  // namespace
+
+void SettingsDialog::ShowTitleSettings() {
+  CheckDlgButton(hwnd_, IDC_SETTINGS_TITLE_ENABLE, EnableTitle ? BST_CHECKED : BST_UNCHECKED);
+  SendDlgItemMessageA(hwnd_, IDC_SETTINGS_TITLE_TEXT, EM_LIMITTEXT, kMaxOverlayTextBytes, 0);
+  SetItemText(IDC_SETTINGS_TITLE_TEXT, OverlayText);
+  ComboReset(IDC_SETTINGS_TITLE_POS);
+  for (const char* label : kPositionLabels) ComboAdd(IDC_SETTINGS_TITLE_POS, label);
+  // Any other stored text places the title like "TopLeft".
+  ComboSetSel(IDC_SETTINGS_TITLE_POS, IndexOf(OverlayPos, kOverlayPositions, kOverlayPositionCount, 0));
+  ComboReset(IDC_SETTINGS_TITLE_COLOUR);
+  for (const char* label : kColourLabels) ComboAdd(IDC_SETTINGS_TITLE_COLOUR, label);
+  // Any other stored text draws white.
+  ComboSetSel(IDC_SETTINGS_TITLE_COLOUR, IndexOf(OverlayFontColor, kOverlayColours, kOverlayColourCount, 0));
+  SetItemText(IDC_SETTINGS_TITLE_SIZE, Format("%d", OverlayFontSize));
+  ComboReset(IDC_SETTINGS_TITLE_TYPE);
+  for (const char* label : kTypeLabels) ComboAdd(IDC_SETTINGS_TITLE_TYPE, label);
+  ComboSetSel(IDC_SETTINGS_TITLE_TYPE, OverlayType == 1 ? 1 : 0);
+  EnableTitleControls();
+}
+
+void SettingsDialog::EnableTitleControls() {
+  bool on = IsDlgButtonChecked(hwnd_, IDC_SETTINGS_TITLE_ENABLE) == BST_CHECKED;
+  for (int id : kTitleControls) EnableItem(id, on);
+}
+
+void SettingsDialog::TakeTitleSettings() {
+  EnableTitle = IsDlgButtonChecked(hwnd_, IDC_SETTINGS_TITLE_ENABLE) == BST_CHECKED ? 1 : 0;
+  // The edit limit counts characters; the stored title is at most 100 bytes, cut between them.
+  OverlayText = CutAnsiText(GetItemText(IDC_SETTINGS_TITLE_TEXT), kMaxOverlayTextBytes);
+  int position = ComboGetSel(IDC_SETTINGS_TITLE_POS);
+  if (position >= 0) OverlayPos = kOverlayPositions[position];
+  int colour = ComboGetSel(IDC_SETTINGS_TITLE_COLOUR);
+  if (colour >= 0) OverlayFontColor = kOverlayColours[colour];
+  int size = 0;
+  // A size outside the range is brought into it; no number keeps the one shown at the start.
+  if (ParseWholeInt(GetItemText(IDC_SETTINGS_TITLE_SIZE), &size))
+    OverlayFontSize = size < kMinOverlayFontSize ? kMinOverlayFontSize
+                                                 : size > kMaxOverlayFontSize ? kMaxOverlayFontSize : size;
+  OverlayType = ComboGetSel(IDC_SETTINGS_TITLE_TYPE) == 1 ? 1 : 0;
 }
 
 bool SettingsDialog::FillDeviceLists() {
@@ -93,6 +155,7 @@ void SettingsDialog::ApplyBrowsedFolder(const std::string& path) {
 void SettingsDialog::OnOK() {
   videoIndex = ComboGetSel(IDC_SETTINGS_VIDEO);
   audioIndex = ComboGetSel(IDC_SETTINGS_AUDIO);
+  TakeTitleSettings();
   WritePrivateProfileStringA("Setup", "EnableTitle", Format("%d", EnableTitle).c_str(),
                              Format("%s\\Setup.ini", programFolder.c_str()).c_str());
   EndDialog(IDOK);

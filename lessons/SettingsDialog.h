@@ -1,5 +1,6 @@
-// The settings dialog (dialog 130, "设置"): camera, microphone and save folder. The main window
-// fills its members before it runs and takes them back after OK.
+// The settings dialog (dialog 130, "设置"): camera, microphone, save folder and the title burnt
+// into the camera recording. The main window fills its members before it runs and takes them
+// back after OK.
 #pragma once
 #include "controls/SkinButton.h"
 #include "framework/Dialog.h"
@@ -13,6 +14,7 @@ public:
   HICON icon = nullptr;
   // Passed through unchanged.
   int FileFormat = 1;
+  // The title section: shown, and taken back from the controls on OK.
   int OverlayType = 0;
   std::string OverlayText;
   std::string OverlayPos;
@@ -30,7 +32,7 @@ public:
   std::string skinFileName;
   int skinChanged = 0;
   int language = 0;
-  // Written to Setup.ini on OK.
+  // The title check box; written to Setup.ini on OK.
   int EnableTitle = 0;
 
   // Takes a folder picked in the browser; an empty path is refused with a message.
@@ -44,6 +46,10 @@ private:
   // Fills both device lists; false when the device lists could not be filled completely.
   bool FillDeviceLists();
   void Browse();
+  void ShowTitleSettings();
+  void TakeTitleSettings();
+  // The title's controls are usable only while the check box is ticked.
+  void EnableTitleControls();
 
   CSkinButton pictureButton_;
   CSkinButton okButton_;

@@ -9,9 +9,12 @@
 #include "testbed/microphone/TestMicrophone.h"
 #include "testbed/writer/AsfWriterFilter.h"
 
+namespace dshow {
+LONG g_liveObjects = 0;
+}  // namespace dshow
+
 namespace testbed {
 
-LONG g_liveObjects = 0;
 HMODULE g_module = nullptr;
 
 namespace {
@@ -27,7 +30,7 @@ IBaseFilter* CreateFilter(REFCLSID clsid) {
 class ClassFactory : public ComObject, public IClassFactory {
 public:
   explicit ClassFactory(REFCLSID clsid) : clsid_(clsid) {}
-  TESTBED_IUNKNOWN
+  DSHOW_IUNKNOWN
 
   STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
     if (!out) return E_POINTER;
@@ -78,4 +81,4 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
   return hr;
 }
 
-STDAPI DllCanUnloadNow() { return testbed::g_liveObjects == 0 ? S_OK : S_FALSE; }
+STDAPI DllCanUnloadNow() { return dshow::g_liveObjects == 0 ? S_OK : S_FALSE; }

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "testbed/com/MediaType.h"
+#include "testbed/com/Base.h"
 
 namespace testbed {
 namespace {

@@ -11,7 +11,7 @@ class CaptureFilter : public FilterBase, public IAMFilterMiscFlags {
 public:
   explicit CaptureFilter(const CLSID& clsid) : FilterBase(clsid) {}
   ~CaptureFilter() override;
-  TESTBED_IUNKNOWN
+  DSHOW_IUNKNOWN
 
   STDMETHODIMP_(ULONG) GetMiscFlags() override { return AM_FILTER_MISC_FLAGS_IS_SOURCE; }
   int PinCount() override { return static_cast<int>(pins_.size()); }

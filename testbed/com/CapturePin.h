@@ -4,7 +4,7 @@
 // capture graph builder uses.
 #pragma once
 #include "framework/Handles.h"
-#include "testbed/com/Pins.h"
+#include "testbed/com/Base.h"
 
 namespace testbed {
 
@@ -15,7 +15,7 @@ class CapturePin : public OutputPin,
 public:
   CapturePin(FilterBase* filter, const wchar_t* name, const GUID& category);
   ~CapturePin() override;
-  TESTBED_IUNKNOWN_OWNED_BY(filter_)
+  DSHOW_IUNKNOWN_OWNED_BY(filter_)
 
   // IAMStreamConfig
   STDMETHODIMP SetFormat(AM_MEDIA_TYPE* mt) override;

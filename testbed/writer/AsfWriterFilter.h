@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "testbed/com/Pins.h"
+#include "testbed/com/Base.h"
 #include "testbed/writer/AsfFile.h"
 #include "testbed/writer/VideoEncoder.h"
 
@@ -33,7 +33,7 @@ class AsfWriterFilter : public FilterBase, public IFileSinkFilter2, public IAMFi
 public:
   AsfWriterFilter();
   ~AsfWriterFilter() override;
-  TESTBED_IUNKNOWN
+  DSHOW_IUNKNOWN
 
   // IFileSinkFilter / IFileSinkFilter2
   STDMETHODIMP SetFileName(LPCOLESTR name, const AM_MEDIA_TYPE* mt) override;

@@ -1,7 +1,7 @@
 // Used while the build has no MS Video 1 encoder: the frames are stored as they come.
 #include <cstring>
 
-#include "testbed/com/MediaType.h"
+#include "testbed/com/Base.h"
 #include "testbed/writer/VideoEncoder.h"
 
 namespace testbed {

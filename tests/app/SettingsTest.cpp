@@ -1,5 +1,6 @@
 #include "app/StartUp.h"
 #include "app/Settings.h"
+#include "app/TitleSettings.h"
 #include "framework/Handles.h"
 #include "mainwnd/FolderOps.h"
 #include "tests/support/MessageBoxRecorder.h"
@@ -53,22 +54,66 @@ TEST(StartUp, ModuleDirectoryEndsWithOneBackslash) {
   EXPECT_NE(GetFileAttributesA((dir + "app_tests.exe").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST(SettingsStore, LoadSetsPerRunDefaultsAndReadsThreeKeys) {
+TEST(SettingsStore, LoadReadsTheStoredKeysTitleIncluded) {
   TempDir dir;
   WriteSetup(dir,
              "[Setup]\r\nSaveDir=D:\\Lessons\r\nVDeviceIndex=3\r\nADeviceIndex=x\r\nEnableTitle=1\r\n"
-             "OverlayText=Changed\r\nOverlayFontSize=9\r\n");
+             "OverlayText=\xCA\xFD\xD1\xA7 Changed\r\nOverlayFontSize=9\r\nOverlayType=1\r\n"
+             "OverlayPos=RightBottom\r\nOverlayFontColor=Green\r\n");
   Settings settings;
-  settings.OverlayType = 5;
   LoadSettings(settings, ProgramFolder(dir));
   EXPECT_EQ(settings.SaveDir, "D:\\Lessons");
   EXPECT_EQ(settings.VDeviceIndex, 3);
   EXPECT_EQ(settings.ADeviceIndex, 0);
-  EXPECT_EQ(settings.EnableTitle, 0);
-  EXPECT_EQ(settings.OverlayType, 0);
+  EXPECT_EQ(settings.EnableTitle, 1);
+  EXPECT_EQ(settings.OverlayType, 1);
+  EXPECT_EQ(settings.OverlayText, "\xCA\xFD\xD1\xA7 Changed");
+  EXPECT_EQ(settings.OverlayFontSize, 9);
+  EXPECT_EQ(settings.OverlayPos, "RightBottom");
+  EXPECT_EQ(settings.OverlayFontColor, "Green");
+}
+
+TEST(SettingsStore, MissingOrBadTitleValuesFallBackToTheDefaults) {
+  TempDir dir;
+  const char* bodies[] = {
+      "[Setup]\r\n",
+      "[Setup]\r\nEnableTitle=yes\r\nOverlayType=2\r\nOverlayText=\r\nOverlayPos=topleft\r\n"
+      "OverlayFontSize=7\r\nOverlayFontColor=Purple\r\n",
+      "[Setup]\r\nEnableTitle=1x\r\nOverlayType=-1\r\nOverlayPos=Middle\r\nOverlayFontSize=201\r\n"
+      "OverlayFontColor=black\r\n",
+      "[Setup]\r\nEnableTitle=99999999999\r\nOverlayType=0x1\r\nOverlayFontSize=50.5\r\n",
+  };
+  for (const char* body : bodies) {
+    WriteSetup(dir, body);
+    Settings settings;
+    settings.OverlayType = 5;
+    MessageBoxRecorder boxes;
+    LoadSettings(settings, ProgramFolder(dir));
+    EXPECT_EQ(settings.EnableTitle, 0) << body;
+    EXPECT_EQ(settings.OverlayType, 0) << body;
+    EXPECT_EQ(settings.OverlayText, "Lumora") << body;
+    EXPECT_EQ(settings.OverlayPos, "") << body;
+    EXPECT_EQ(settings.OverlayFontSize, 50) << body;
+    EXPECT_EQ(settings.OverlayFontColor, "Black") << body;
+    EXPECT_TRUE(boxes.Texts().empty()) << "no message for bad values";
+  }
+  // A title longer than the dialog allows.
+  WriteSetup(dir, "[Setup]\r\nOverlayText=" + std::string(101, 'a') + "\r\n");
+  Settings settings;
+  LoadSettings(settings, ProgramFolder(dir));
   EXPECT_EQ(settings.OverlayText, "Lumora");
-  EXPECT_EQ(settings.OverlayFontSize, 50);
-  EXPECT_EQ(settings.OverlayFontColor, "Black");
+  WriteSetup(dir, "[Setup]\r\nOverlayText=" + std::string(100, 'a') + "\r\n");
+  LoadSettings(settings, ProgramFolder(dir));
+  EXPECT_EQ(settings.OverlayText, std::string(100, 'a'));
+}
+
+TEST(SettingsStore, AnsiTextIsCutBetweenCharacters) {
+  const std::string math = "\xCA\xFD\xD1\xA7";  // two double-byte characters
+  EXPECT_EQ(CutAnsiText(math, 4), math);
+  EXPECT_EQ(CutAnsiText(math, 3), "\xCA\xFD");
+  EXPECT_EQ(CutAnsiText("a" + math, 2), "a");
+  EXPECT_EQ(CutAnsiText("abc", 0), "");
+  EXPECT_EQ(CutAnsiText("ab\xCA", 10), "ab") << "a lead byte without its trail byte";
 }
 
 TEST(SettingsStore, SaveWritesNineKeysInOrder) {
@@ -79,7 +124,7 @@ TEST(SettingsStore, SaveWritesNineKeysInOrder) {
   settings.SaveDir = "C:\\Lessons";
   SaveSettings(settings, ProgramFolder(dir));
   EXPECT_EQ(ReadFileBytes(SetupIni(dir)),
-            "[Setup]\r\nOverlayText=Lumora\r\nFileFormat=1\r\nOverlayType=0\r\nOverlayPos=\r\n"
+            "[Setup]\r\nOverlayText=Edited by hand\r\nFileFormat=1\r\nOverlayType=0\r\nOverlayPos=\r\n"
             "OverlayFontSize=50\r\nOverlayFontColor=Black\r\nSaveDir=C:\\Lessons\r\nVDeviceIndex=0\r\n"
             "ADeviceIndex=0\r\n");
 }

@@ -1,5 +1,6 @@
 // The capture engine against Wine's real filter graph and the testbed's devices (a test camera,
 // a test microphone and the WM ASF Writer stand-in, registered by scripts/testbed.sh install).
+#include "app/TitleOverlayRegistration.h"
 #include "capture/CaptureEngine.h"
 #include "capture/CaptureGuids.h"
 #include "capture/FrameGrabber.h"
@@ -7,6 +8,8 @@
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -143,4 +146,32 @@ TEST_F(CaptureIntegration, WithoutACameraThePreviewSaysSoOnce) {
                                writerRegistered ? "There is NO USB Camera for video capture!Please check!"
                                                 : "错误：无法创建图过滤器！"}));
   engine.TearDownGraph();
+}
+
+// Records with the title switched on through the program folder's filter; title_check.sh reads
+// the file back with ffmpeg and tesseract. The file goes where LUMORA_TITLE_WMV says.
+TEST_F(CaptureIntegration, TitleOverlayBurnsTheTitleIntoTheRecording) {
+  const char* out = std::getenv("LUMORA_TITLE_WMV");
+  if (!out) GTEST_SKIP() << "run by title_check.sh";
+  if (!HasTestbed()) GTEST_SKIP() << "no camera and microphone registered (scripts/testbed.sh install)";
+  std::string dll = std::string("Z:") + std::getenv("LUMORA_DIST") + "/" + kTitleOverlayDll;
+  std::replace(dll.begin(), dll.end(), '/', '\\');
+  ASSERT_NE(EnsureTitleOverlayRegistered(dll), TitleOverlayRegistration::Failed);
+  host.settings.EnableTitle = std::atoi(std::getenv("LUMORA_TITLE_ON") ? std::getenv("LUMORA_TITLE_ON") : "1");
+  host.settings.OverlayText = std::getenv("LUMORA_TITLE_TEXT") ? std::getenv("LUMORA_TITLE_TEXT") : "Lumora";
+  host.settings.OverlayPos = "TopLeft";
+  host.settings.OverlayFontColor = "Red";
+  host.settings.OverlayFontSize = 40;
+  engine.SelectDevicesByIndex(0, 0);
+  ASSERT_TRUE(engine.BuildRecordingGraph()) << ::testing::PrintToString(boxes.Texts());
+  ASSERT_TRUE(engine.ConnectRecordingGraph(out)) << ::testing::PrintToString(boxes.Texts());
+  ASSERT_TRUE(engine.StartRecordingGraph()) << ::testing::PrintToString(boxes.Texts());
+  EXPECT_EQ(static_cast<bool>(engine.titleOverlay), host.settings.EnableTitle == 1);
+  PumpFor(2000);
+  ComPtr<IMediaControl> control;
+  ASSERT_TRUE(SUCCEEDED(engine.graph.As(control)));
+  EXPECT_TRUE(SUCCEEDED(control->Pause()));
+  control = nullptr;
+  engine.TearDownGraph();
+  EXPECT_LE(boxes.Texts().size(), 1u) << ::testing::PrintToString(boxes.Texts());
 }

@@ -90,15 +90,15 @@ public:
   FakeTitleOverlay() : Labelled("overlay") {}
   FAKE_BASE_FILTER_STUBS
   HRESULT STDMETHODCALLTYPE SetTitleType(int type) override;
-  HRESULT STDMETHODCALLTYPE Unused4() override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Unused5() override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Unused6() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetTitleType(int*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetScrollStep(int) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetScrollStep(int*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE SetTitleText(const char* text, int length) override;
-  HRESULT STDMETHODCALLTYPE Unused8() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetTitleText(char*, int, int*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE SetTitleColor(BYTE red, BYTE green, BYTE blue) override;
-  HRESULT STDMETHODCALLTYPE Unused10() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetTitleColor(BYTE*, BYTE*, BYTE*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE SetTitleStartPosition(int x, int y) override;
-  HRESULT STDMETHODCALLTYPE Unused12() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetTitleStartPosition(int*, int*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE SetTitleFont(LOGFONTA font) override;
   HRESULT STDMETHODCALLTYPE GetTitleFont(LOGFONTA* font) override;
   std::string refuseAt;

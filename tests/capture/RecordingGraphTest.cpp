@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace fakes;
 
 namespace {
@@ -96,6 +98,26 @@ TEST_F(RecordingGraph, RefusingOverlayKeepsBuildingTheRecording) {
   PreviewThenTearDown();
   EXPECT_TRUE(engine->BuildRecordingGraph());
   EXPECT_EQ(Boxes(), (std::vector<std::string>{Box("错误：设置重叠标题类型失败！")}));
+}
+
+TEST_F(RecordingGraph, TitleFilterThatCannotBeCreatedIsReportedAndTheCameraRecordedWithout) {
+  host.settings.EnableTitle = 1;
+  factory.Unregister(CLSID_TitleOverlay);
+  PreviewThenTearDown();
+  ASSERT_TRUE(engine->BuildRecordingGraph());
+  std::vector<std::string> calls = TakeCalls();
+  const std::string message = ": 错误：无法创建图过滤器！";
+  EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
+                          [&](const std::string& call) {
+                            return call.rfind("box ", 0) == 0 && call.size() > message.size() &&
+                                   call.compare(call.size() - message.size(), message.size(), message) == 0;
+                          }),
+            1);
+  EXPECT_EQ(std::find(calls.begin(), calls.end(), "AddFilter TitleOverlay overlay"), calls.end());
+  ASSERT_TRUE(engine->ConnectRecordingGraph("C:\\v.wmv"));
+  calls = TakeCalls();
+  EXPECT_NE(std::find(calls.begin(), calls.end(), "RenderStream CAPTURE Video cam0 null asf"), calls.end());
+  engine->TearDownGraph();
 }
 
 TEST_F(RecordingGraph, NoMicrophoneFailsTheBuild) {

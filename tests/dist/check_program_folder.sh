@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks a program folder without running it: every program is a Windows image of the expected
 # machine, Lumora.exe is a GUI program, Vistrel.dll exports exactly its five names and keeps its
-# hook data in a shared section, Lumora.exe binds Vistrel by name, and nothing depends on a DLL
+# hook data in a shared section, TitleOverlay.dll is a COM server, Lumora.exe binds Vistrel by name, and nothing depends on a DLL
 # that Windows does not have. With a second folder, both must hold the same files.
 # Usage: check_program_folder.sh <folder> <win32|win64> [<folder to compare with>]
 set -uo pipefail
@@ -45,6 +45,15 @@ exports=$("$objdump" -p "$folder/Vistrel.dll" | sed -n '/\[Ordinal\/Name Pointer
   fail "Vistrel.dll exports '$exports'"
 "$objdump" -h "$folder/Vistrel.dll" | grep -A1 ' \.shared ' | grep -q SHARED ||
   fail "Vistrel.dll has no shared data section for its mouse hook"
+
+# The title overlay filter: an in-process COM server that Lumora registers and COM loads.
+if [ -f "$folder/TitleOverlay.dll" ]; then
+  exports=$("$objdump" -p "$folder/TitleOverlay.dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
+    sed -n 's/^\s*\[ *[0-9]*\] //p' | sort | tr '\n' ' ')
+  [ "$exports" = "DllCanUnloadNow DllGetClassObject " ] || fail "TitleOverlay.dll exports '$exports'"
+else
+  fail "no TitleOverlay.dll in $folder"
+fi
 
 # The imports from Vistrel.dll, by name (objdump lists "address hint name" under the DLL's name).
 imports=$("$objdump" -p "$folder/Lumora.exe" | awk '

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "testbed/RgbConversion.h"
-#include "testbed/com/MediaType.h"
+#include "testbed/com/Base.h"
 
 using testbed::ConvertRgb;
 using testbed::DibStride;

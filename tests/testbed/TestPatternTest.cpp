@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "testbed/camera/TestPattern.h"
-#include "testbed/com/MediaType.h"
+#include "testbed/com/Base.h"
 
 using testbed::TestPattern;
 

@@ -1,4 +1,4 @@
-// IBaseFilter for the testbed filters: state, clock, graph membership and pin enumeration.
+// IBaseFilter for the filters: state, clock, graph membership and pin enumeration.
 // A derived filter lists its pins and reacts to the state changes.
 #pragma once
 #include <string>
@@ -6,15 +6,15 @@
 #include <dshow.h>
 
 #include "framework/Handles.h"
-#include "testbed/com/ComObject.h"
-#include "testbed/com/Lock.h"
+#include "dshow/ComObject.h"
+#include "dshow/Lock.h"
 
-namespace testbed {
+namespace dshow {
 
 class FilterBase : public ComObject, public IBaseFilter {
 public:
   explicit FilterBase(const CLSID& clsid);
-  TESTBED_IUNKNOWN
+  DSHOW_IUNKNOWN
 
   // IPersist
   STDMETHODIMP GetClassID(CLSID* clsid) override;
@@ -71,4 +71,4 @@ private:
   std::wstring name_;
 };
 
-}  // namespace testbed
+}  // namespace dshow

@@ -1,11 +1,11 @@
-#include "testbed/com/Pins.h"
+#include "dshow/Pins.h"
 
 #include <cstring>
 #include <cwchar>
 
-#include "testbed/com/Enumerators.h"
+#include "dshow/Enumerators.h"
 
-namespace testbed {
+namespace dshow {
 
 PinBase::PinBase(FilterBase* filter, const wchar_t* name, PIN_DIRECTION direction)
     : filter_(filter), name_(name), direction_(direction) {}
@@ -284,4 +284,4 @@ STDMETHODIMP InputPin::ReceiveMultiple(IMediaSample** samples, LONG count, LONG*
 
 STDMETHODIMP InputPin::ReceiveCanBlock() { return S_OK; }
 
-}  // namespace testbed
+}  // namespace dshow

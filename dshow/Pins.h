@@ -1,20 +1,20 @@
-// The IPin plumbing of the testbed filters: an output pin that pushes samples through
+// The IPin plumbing of the filters: an output pin that pushes samples through
 // IMemInputPin with an allocator it negotiates, and an input pin that receives them.
 #pragma once
 #include <string>
 #include <vector>
 
-#include "testbed/com/FilterBase.h"
-#include "testbed/com/MediaType.h"
+#include "dshow/FilterBase.h"
+#include "dshow/MediaType.h"
 
-namespace testbed {
+namespace dshow {
 
 // What both pin kinds share: name, owner, connection and media type.
 class PinBase : public IPin {
 public:
   PinBase(FilterBase* filter, const wchar_t* name, PIN_DIRECTION direction);
   virtual ~PinBase() = default;
-  TESTBED_IUNKNOWN_OWNED_BY(filter_)
+  DSHOW_IUNKNOWN_OWNED_BY(filter_)
 
   STDMETHODIMP ConnectedTo(IPin** pin) override;
   STDMETHODIMP ConnectionMediaType(AM_MEDIA_TYPE* mt) override;
@@ -67,10 +67,14 @@ protected:
   virtual void DecideBufferSize(ALLOCATOR_PROPERTIES& props) = 0;
   // The connection type changed in place (for instance its frame rate).
   void SetConnectedType(const MediaType& mt) { type_ = mt; }
+  // Agrees on the allocator with the connected receiver; a filter that passes its input's
+  // samples on gives the receiver the upstream allocator instead.
+  virtual HRESULT NegotiateAllocator();
+  // The connected receiver's IMemInputPin, or null.
+  IMemInputPin* Receiver() const { return input_.Get(); }
 
 private:
   HRESULT TryConnect(IPin* receiver, const AM_MEDIA_TYPE& mt);
-  HRESULT NegotiateAllocator();
   HRESULT OfferAllocator(IMemAllocator* allocator, bool readOnly);
 
   ComPtr<IMemInputPin> input_;
@@ -80,7 +84,7 @@ private:
 class InputPin : public PinBase, public IMemInputPin {
 public:
   InputPin(FilterBase* filter, const wchar_t* name);
-  TESTBED_IUNKNOWN_OWNED_BY(filter_)
+  DSHOW_IUNKNOWN_OWNED_BY(filter_)
 
   STDMETHODIMP Connect(IPin* receiver, const AM_MEDIA_TYPE* mt) override;
   STDMETHODIMP ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) override;
@@ -98,6 +102,8 @@ public:
   STDMETHODIMP ReceiveCanBlock() override;
 
   bool AtEndOfStream() const { return endOfStream_; }
+  // The allocator the upstream pin chose for this connection, or null.
+  IMemAllocator* Allocator() const { return allocator_.Get(); }
   void ResetEndOfStream() { endOfStream_ = false; }
 
 protected:
@@ -113,4 +119,4 @@ private:
   volatile bool endOfStream_ = false;
 };
 
-}  // namespace testbed
+}  // namespace dshow

@@ -1,10 +1,10 @@
-#include "testbed/com/FilterBase.h"
+#include "dshow/FilterBase.h"
 
 #include <cwchar>
 
-#include "testbed/com/Enumerators.h"
+#include "dshow/Enumerators.h"
 
-namespace testbed {
+namespace dshow {
 
 FilterBase::FilterBase(const CLSID& clsid) : clsid_(clsid) {}
 
@@ -158,4 +158,4 @@ STDMETHODIMP FilterBase::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) {
 
 STDMETHODIMP FilterBase::QueryVendorInfo(LPWSTR*) { return E_NOTIMPL; }
 
-}  // namespace testbed
+}  // namespace dshow

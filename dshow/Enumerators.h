@@ -3,16 +3,16 @@
 #include <vector>
 
 #include "framework/Handles.h"
-#include "testbed/com/ComObject.h"
-#include "testbed/com/MediaType.h"
+#include "dshow/ComObject.h"
+#include "dshow/MediaType.h"
 
-namespace testbed {
+namespace dshow {
 
 class PinEnumerator : public ComObject, public IEnumPins {
 public:
   // Holds `owner` alive while the enumerator exists; the pins belong to it.
   PinEnumerator(IUnknown* owner, std::vector<IPin*> pins, size_t position = 0);
-  TESTBED_IUNKNOWN
+  DSHOW_IUNKNOWN
   STDMETHODIMP Next(ULONG count, IPin** pins, ULONG* fetched) override;
   STDMETHODIMP Skip(ULONG count) override;
   STDMETHODIMP Reset() override;
@@ -30,7 +30,7 @@ private:
 class MediaTypeEnumerator : public ComObject, public IEnumMediaTypes {
 public:
   MediaTypeEnumerator(std::vector<MediaType> types, size_t position = 0);
-  TESTBED_IUNKNOWN
+  DSHOW_IUNKNOWN
   STDMETHODIMP Next(ULONG count, AM_MEDIA_TYPE** types, ULONG* fetched) override;
   STDMETHODIMP Skip(ULONG count) override;
   STDMETHODIMP Reset() override;
@@ -44,4 +44,4 @@ private:
   size_t position_;
 };
 
-}  // namespace testbed
+}  // namespace dshow

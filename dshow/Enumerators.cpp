@@ -1,6 +1,6 @@
-#include "testbed/com/Enumerators.h"
+#include "dshow/Enumerators.h"
 
-namespace testbed {
+namespace dshow {
 
 PinEnumerator::PinEnumerator(IUnknown* owner, std::vector<IPin*> pins, size_t position)
     : pins_(std::move(pins)), position_(position) {
@@ -86,4 +86,4 @@ STDMETHODIMP MediaTypeEnumerator::Clone(IEnumMediaTypes** out) {
   return S_OK;
 }
 
-}  // namespace testbed
+}  // namespace dshow

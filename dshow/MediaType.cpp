@@ -1,9 +1,9 @@
-#include "testbed/com/MediaType.h"
+#include "dshow/MediaType.h"
 
 #include <cstring>
 #include <uuids.h>
 
-namespace testbed {
+namespace dshow {
 
 void FreeMediaTypeContents(AM_MEDIA_TYPE& mt) {
   if (mt.pbFormat) CoTaskMemFree(mt.pbFormat);
@@ -127,4 +127,4 @@ MediaType MediaType::Pcm(int sampleRate, int channels, int bitsPerSample) {
   return t;
 }
 
-}  // namespace testbed
+}  // namespace dshow

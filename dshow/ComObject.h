@@ -1,9 +1,9 @@
-// Reference counting and interface lookup shared by every COM object of the testbed.
+// Reference counting and interface lookup shared by every COM object of Lumora's filters and the testbed.
 #pragma once
 #include <windows.h>
 #include <unknwn.h>
 
-namespace testbed {
+namespace dshow {
 
 // Live objects plus server locks; DllCanUnloadNow answers S_OK only at zero.
 extern LONG g_liveObjects;
@@ -39,20 +39,20 @@ private:
   LONG refs_ = 1;
 };
 
-}  // namespace testbed
+}  // namespace dshow
 
 // The three IUnknown methods of a class derived from ComObject, for every interface it inherits.
-#define TESTBED_IUNKNOWN                                                                  \
+#define DSHOW_IUNKNOWN                                                                  \
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {                          \
-    return ::testbed::HandOut(FindInterface(iid), out);                                   \
+    return ::dshow::HandOut(FindInterface(iid), out);                                   \
   }                                                                                       \
   STDMETHODIMP_(ULONG) AddRef() override { return AddRefImpl(); }                         \
   STDMETHODIMP_(ULONG) Release() override { return ReleaseImpl(); }
 
 // The same for a part (a pin) whose lifetime is that of the object `owner` points to.
-#define TESTBED_IUNKNOWN_OWNED_BY(owner)                                                  \
+#define DSHOW_IUNKNOWN_OWNED_BY(owner)                                                  \
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {                          \
-    return ::testbed::HandOut(FindInterface(iid), out);                                   \
+    return ::dshow::HandOut(FindInterface(iid), out);                                   \
   }                                                                                       \
   STDMETHODIMP_(ULONG) AddRef() override { return (owner)->AddRef(); }                    \
   STDMETHODIMP_(ULONG) Release() override { return (owner)->Release(); }

@@ -1,9 +1,13 @@
-// An owning AM_MEDIA_TYPE and the constructors of the video and sound types the testbed uses.
+// An owning AM_MEDIA_TYPE and the constructors of the video and sound types the filters use.
 #pragma once
+// The C++ string headers come before dshow.h, whose strsafe.h renames the wide printf functions.
+#include <string>
+#include <vector>
+
 #include <windows.h>
 #include <dshow.h>
 
-namespace testbed {
+namespace dshow {
 
 // Frees the format block and the unknown of a media type and zeroes those fields.
 void FreeMediaTypeContents(AM_MEDIA_TYPE& mt);
@@ -41,4 +45,4 @@ private:
 // Bytes of one bottom-up RGB row, padded to a DWORD as in a DIB.
 inline int DibStride(int width, int bitCount) { return ((width * bitCount + 31) / 32) * 4; }
 
-}  // namespace testbed
+}  // namespace dshow

@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 
-namespace testbed {
+namespace dshow {
 
 class CriticalSection {
 public:
@@ -28,4 +28,4 @@ private:
   CriticalSection& cs_;
 };
 
-}  // namespace testbed
+}  // namespace dshow
