@@ -262,6 +262,11 @@ void CaptureEngine::TearDownGraph() {
     graph = nullptr;
     grabber = nullptr;
   }
+  // The recording graph's video window keeps the graph manager alive and the stream
+  // configuration keeps the camera's capture pin open; a camera that allows one open pin
+  // could not be built into the next graph while either is held.
+  videoWindow = nullptr;
+  videoStreamConfig = nullptr;
   videoCapture = nullptr;
   audioCapture = nullptr;
   graphEvents = nullptr;

@@ -221,8 +221,16 @@ HRESULT FakeCaptureBuilder::FindPin(IUnknown* source, PIN_DIRECTION direction, c
 
 // --- filter graph ---
 
+FakeGraph::FakeGraph() { ++Live(); }
+
 FakeGraph::~FakeGraph() {
   for (IBaseFilter* filter : filters_) filter->Release();
+  --Live();
+}
+
+int& FakeGraph::Live() {
+  static int live = 0;
+  return live;
 }
 
 HRESULT FakeGraph::QueryInterface(REFIID iid, void** out) {

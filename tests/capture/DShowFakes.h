@@ -162,7 +162,10 @@ public:
 
 class FakeGraph : public ComFake<IGraphBuilder, IMediaControl, IMediaEventEx, IVideoWindow> {
 public:
+  FakeGraph();
   ~FakeGraph() override;
+  // Number of graph managers not yet destroyed.
+  static int& Live();
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
   // IFilterGraph and IGraphBuilder
   HRESULT STDMETHODCALLTYPE AddFilter(IBaseFilter* filter, LPCWSTR name) override;
