@@ -86,6 +86,8 @@ private:
   void SetCaptureFrameRate();
   // The notice shown when the graph aborts or loses the camera while recording.
   void CaptureNotice();
+  // Whether the device of an EC_DEVICE_LOST event is the camera of the current graph.
+  bool IsCurrentCamera(LONG_PTR device);
 
   CaptureHost& host_;
   using UnregisterFn = BOOL(WINAPI*)(HDEVNOTIFY);
