@@ -10,6 +10,9 @@
 
 #include <string>
 
+// Shown when the WM ASF Writer refuses the lesson's video file: only the screen is recorded.
+extern const char kVideoFileRefused[];
+
 class CaptureEngine {
 public:
   explicit CaptureEngine(CaptureHost& host);

@@ -88,7 +88,7 @@ FakeFilter::~FakeFilter() {
 HRESULT FakeAsfWriter::SetFileName(LPCOLESTR name, const AM_MEDIA_TYPE* type) {
   fileName = name ? name : L"";
   Log(std::string("SetFileName ") + WideToAnsi(fileName) + (type ? " with type" : ""));
-  return S_OK;
+  return setFileNameResult;
 }
 
 HRESULT FakeTitleOverlay::SetTitleType(int type) {

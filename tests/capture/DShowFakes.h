@@ -82,6 +82,7 @@ public:
   HRESULT STDMETHODCALLTYPE SetFileName(LPCOLESTR name, const AM_MEDIA_TYPE* type) override;
   HRESULT STDMETHODCALLTYPE GetCurFile(LPOLESTR*, AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
   std::wstring fileName;
+  HRESULT setFileNameResult = S_OK;
 };
 
 // The title overlay filter; `refuseAt` names the first operation that fails.

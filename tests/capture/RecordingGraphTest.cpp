@@ -269,3 +269,16 @@ TEST_F(RecordingGraph, EveryReferenceOfTheOldGraphIsGoneBeforeTheNextGraphIsBuil
   }
   EXPECT_EQ(FakeGraph::Live(), 0);
 }
+
+TEST_F(RecordingGraph, ARefusedVideoFileIsReportedAndNothingIsConnected) {
+  PreviewThenTearDown();
+  ASSERT_TRUE(engine->BuildRecordingGraph());
+  TakeCalls();
+  lastWriter->setFileNameResult = E_ACCESSDENIED;
+  EXPECT_FALSE(engine->ConnectRecordingGraph("C:\\只读\\video.wmv"));
+  EXPECT_EQ(TakeCalls(), (std::vector<std::string>{
+                             "SetFileName C:\\只读\\video.wmv",
+                             Box("错误：无法创建视频文件！\r\n本次录制只保存屏幕录像。"),
+                         }));
+  engine->TearDownGraph();
+}
