@@ -126,11 +126,15 @@ void MainDialog::RequestSnapshot() {
 void MainDialog::OnFrameReady() {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  SnapshotFrame frame{GrabberCallback.frameCopy, GrabberCallback.frameCopyCapacity,
+  // The frame is this thread's alone from here on; the grabber copies later frames elsewhere.
+  FrameCopyPtr copy = GrabberCallback.TakeFrame();
+  if (!copy) return;
+  SnapshotFrame frame{copy->bytes.data(), copy->bytes.size(),
                       static_cast<int32_t>(GrabberCallback.frameWidth),
                       static_cast<int32_t>(GrabberCallback.frameHeight),
                       static_cast<uint16_t>(DisplayColourDepth)};
   WriteSnapshot(SnapshotRequested, frame, CurrentLessonDir, now);
+  GrabberCallback.RecycleFrame(std::move(copy));
 }
 
 void MainDialog::WaitForScreenFile() {
