@@ -117,7 +117,10 @@ bool RestartCapture() {
   if (state.recording.load() != 1) return false;
   state.CompressorFallback = kFourccMsvc;
   ReadScreenSize(state);
-  return LaunchCaptureThread();
+  MarkCaptureRunning();
+  if (LaunchCaptureThread()) return true;
+  MarkCaptureIdle();
+  return false;
 }
 
 void RequestStop() { Recorder().recording = 0; }
