@@ -262,6 +262,11 @@ void CaptureEngine::TearDownGraph() {
     graph = nullptr;
     grabber = nullptr;
   }
+  // The recording graph's video window keeps the graph manager alive and the stream
+  // configuration keeps the camera's capture pin open; a camera that allows one open pin
+  // could not be built into the next graph while either is held.
+  videoWindow = nullptr;
+  videoStreamConfig = nullptr;
   videoCapture = nullptr;
   audioCapture = nullptr;
   graphEvents = nullptr;
@@ -333,27 +338,32 @@ void CaptureEngine::CaptureNotice() {
   if (capturing) ErrorBox("错误：无法停止播放！");
 }
 
+bool CaptureEngine::IsCurrentCamera(LONG_PTR device) {
+  if (!device) return false;
+  ComPtr<IBaseFilter> lost;
+  auto* unknown = reinterpret_cast<IUnknown*>(device);
+  return SUCCEEDED(unknown->QueryInterface(IID_IBaseFilter, lost.OutVoid())) &&
+         SameObject(lost.Get(), videoCapture.Get());
+}
+
 void CaptureEngine::HandleGraphEvents() {
   if (!graphEvents) return;
   bool aborted = false;
   HRESULT abortCode = S_OK;
   long code = 0;
   LONG_PTR first = 0, second = 0;
+  // The notice boxes are modal: a graph notification or a device change handled while one is
+  // shown may tear this graph down. So each event is looked at and freed before any box, and
+  // the loop asks again for the event interface after every box.
   while (graphEvents && graphEvents->GetEvent(&code, &first, &second, 0) == S_OK) {
-    bool cameraLost = false;
-    if (code == EC_ERRORABORT) {
-      CaptureNotice();
+    bool abort = code == EC_ERRORABORT;
+    bool cameraLost = code == EC_DEVICE_LOST && second == 0 && IsCurrentCamera(first);
+    if (abort) {
       abortCode = static_cast<HRESULT>(first);
       aborted = true;
-    } else if (code == EC_DEVICE_LOST && second == 0 && first) {
-      ComPtr<IBaseFilter> lost;
-      auto* device = reinterpret_cast<IUnknown*>(first);
-      if (SUCCEEDED(device->QueryInterface(IID_IBaseFilter, lost.OutVoid())) &&
-          SameObject(lost.Get(), videoCapture.Get())) {
-        cameraLost = true;
-      }
     }
     graphEvents->FreeEventParams(code, first, second);
+    if (abort) CaptureNotice();
     if (cameraLost) {
       CaptureNotice();
       ErrorBox("摄像头已断开连接!");

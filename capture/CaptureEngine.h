@@ -10,6 +10,9 @@
 
 #include <string>
 
+// Shown when the WM ASF Writer refuses the lesson's video file: only the screen is recorded.
+extern const char kVideoFileRefused[];
+
 class CaptureEngine {
 public:
   explicit CaptureEngine(CaptureHost& host);
@@ -86,6 +89,8 @@ private:
   void SetCaptureFrameRate();
   // The notice shown when the graph aborts or loses the camera while recording.
   void CaptureNotice();
+  // Whether the device of an EC_DEVICE_LOST event is the camera of the current graph.
+  bool IsCurrentCamera(LONG_PTR device);
 
   CaptureHost& host_;
   using UnregisterFn = BOOL(WINAPI*)(HDEVNOTIFY);

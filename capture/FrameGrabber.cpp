@@ -3,8 +3,7 @@
 #include "capture/CaptureMessages.h"
 #include "capture/ErrorBox.h"
 
-#include <cstdlib>
-#include <cstring>
+#include <new>
 
 std::atomic<int> SnapshotRequested{0};
 int DisplayColourDepth = 0;
@@ -26,22 +25,15 @@ HRESULT SampleGrabberCallback::BufferCB(double sampleTime, BYTE* buffer, LONG le
   if (!SnapshotRequested) return S_OK;
   if (!buffer) return E_POINTER;
   if (length < 0) return E_INVALIDARG;
-  size_t needed = static_cast<size_t>(length);
-  if (frameCopyCapacity < needed) {
-    std::free(frameCopy);
-    frameCopy = nullptr;
-    frameCopyCapacity = 0;
+  FrameCopyPtr frame = frames_.Blank();
+  if (!frame) return E_OUTOFMEMORY;
+  try {
+    frame->bytes.assign(buffer, buffer + length);
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
   }
-  frameSampleTime = sampleTime;
-  if (!frameCopy) {
-    frameCopy = static_cast<BYTE*>(std::malloc(needed ? needed : 1));
-    if (!frameCopy) {
-      frameCopyCapacity = 0;
-      return E_OUTOFMEMORY;
-    }
-    frameCopyCapacity = needed;
-  }
-  std::memcpy(frameCopy, buffer, needed);
+  frame->sampleTime = sampleTime;
+  frames_.Publish(std::move(frame));
   PostMessageA(owner, WM_FRAMEREADY, 0, 0);
   return S_OK;
 }

@@ -5,6 +5,7 @@
 
 #include <dshow.h>
 #include <qedit.h>
+#include "capture/FrameHandOff.h"
 #include <atomic>
 #include <cstddef>
 
@@ -30,10 +31,14 @@ public:
   // Window that receives WM_FRAMEREADY once a frame was copied.
   HWND owner = nullptr;
 
-  // The copied frame; written on the streaming thread only while SnapshotRequested is set.
-  BYTE* frameCopy = nullptr;
-  size_t frameCopyCapacity = 0;
-  double frameSampleTime = 0.0;
+  // The frame copied last, taken whole by the main window on WM_FRAMEREADY (null when none
+  // waits); the streaming thread never touches a frame once it has been handed over.
+  FrameCopyPtr TakeFrame() { return frames_.Take(); }
+  // Gives a written frame back so that the next copy reuses its block.
+  void RecycleFrame(FrameCopyPtr frame) { frames_.Recycle(std::move(frame)); }
+
+private:
+  FrameHandOff frames_;
 };
 
 extern SampleGrabberCallback GrabberCallback;

@@ -15,6 +15,8 @@ constexpr REFERENCE_TIME kLatestTime = 0x7FFFFFFFFFFFFFFFLL;
 constexpr double kUnitsPerSecond = 10000000.0;
 }  // namespace
 
+const char kVideoFileRefused[] = "错误：无法创建视频文件！\r\n本次录制只保存屏幕录像。";
+
 bool CaptureEngine::BuildRecordingGraph() {
   if (!builder) {
     CreateComObject(CLSID_CaptureGraphBuilder2, CLSCTX_ALL, IID_ICaptureGraphBuilder2,
@@ -97,6 +99,8 @@ bool CaptureEngine::ConnectRecordingGraph(const std::string& videoOutputPath) {
   ComPtr<IFileSinkFilter> sink;
   if (FAILED(asfWriter.As(sink)) || !sink ||
       FAILED(sink->SetFileName(AnsiToWide(videoOutputPath).c_str(), nullptr))) {
+    // The camera cannot be recorded, but the screen recording that follows still runs.
+    ErrorBox(kVideoFileRefused);
     return false;
   }
   IBaseFilter* overlay = titleOverlay.Get();  // null when the title is off or was not made

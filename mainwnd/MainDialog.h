@@ -46,7 +46,8 @@ public:
   void RequestSnapshot();
   // WM_FRAMEREADY: the grabbed frame becomes a snapshot file.
   void OnFrameReady();
-  // Waits, with the wait cursor and a time limit, until Vistrel has finished screen.avi.
+  // Waits, with the wait cursor and a time limit, until Vistrel has finished screen.avi; the
+  // window keeps being painted meanwhile.
   void WaitForScreenFile();
 
   // What the capture engine asks of its main window.

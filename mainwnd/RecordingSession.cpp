@@ -5,6 +5,8 @@
 
 #include "capture/ErrorBox.h"
 #include "capture/FrameGrabber.h"
+#include "framework/Handles.h"
+#include "framework/PaintingWait.h"
 #include "framework/Text.h"
 #include "mainwnd/LessonDuration.h"
 #include "mainwnd/LessonFolder.h"
@@ -95,8 +97,7 @@ void MainDialog::StopRecording() {
     ErrorBox("无法停止录制！");
     // The process ends here, but not before the screen file is complete and the duration kept.
     OnStop();
-    SetStandardCursor(IDC_WAIT);
-    WaitForVistrelIdle(kScreenFileFinishTimeoutMs);
+    WaitForScreenFile();
     LessonDuration(CurrentLessonDir, static_cast<long>(time(nullptr) - recordingStartTime));
     ExitProcess(0);
   }
@@ -126,15 +127,22 @@ void MainDialog::RequestSnapshot() {
 void MainDialog::OnFrameReady() {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  SnapshotFrame frame{GrabberCallback.frameCopy, GrabberCallback.frameCopyCapacity,
+  // The frame is this thread's alone from here on; the grabber copies later frames elsewhere.
+  FrameCopyPtr copy = GrabberCallback.TakeFrame();
+  if (!copy) return;
+  SnapshotFrame frame{copy->bytes.data(), copy->bytes.size(),
                       static_cast<int32_t>(GrabberCallback.frameWidth),
                       static_cast<int32_t>(GrabberCallback.frameHeight),
                       static_cast<uint16_t>(DisplayColourDepth)};
   WriteSnapshot(SnapshotRequested, frame, CurrentLessonDir, now);
+  GrabberCallback.RecycleFrame(std::move(copy));
 }
 
 void MainDialog::WaitForScreenFile() {
+  UniqueHandle idle(OpenEventA(SYNCHRONIZE, FALSE, VistrelIdleEventName(GetCurrentProcessId()).c_str()));
+  if (!idle) return;  // the library is not loaded, so nothing records
   SetStandardCursor(IDC_WAIT);
-  WaitForVistrelIdle(kScreenFileFinishTimeoutMs);
+  // The window stays painted while Vistrel finishes the file; clicks and keys wait until after.
+  WaitKeepingWindowsPainted(idle.Get(), kScreenFileFinishTimeoutMs);
   SetStandardCursor(IDC_ARROW);
 }

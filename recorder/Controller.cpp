@@ -25,6 +25,15 @@ void MarkCaptureIdle() {
   if (captureIdle) SetEvent(captureIdle.Get());
 }
 
+// A detached capture thread on the current state; false when none could be made.
+bool LaunchCaptureThread() {
+  HANDLE thread = CreateThread(nullptr, 0, CaptureThread, nullptr, 0, nullptr);
+  if (!thread) return false;
+  SetThreadPriority(thread, THREAD_PRIORITY_NORMAL);
+  CloseHandle(thread);
+  return true;
+}
+
 void ReadScreenSize(RecorderState& state) {
   WindowDC screen(nullptr);
   state.screenWidth = GetDeviceCaps(screen.Get(), HORZRES);
@@ -65,9 +74,17 @@ bool WaitForCaptureIdle(DWORD timeoutMs) {
   return !captureIdle || WaitForSingleObject(captureIdle.Get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
+bool EndPreviousRun(DWORD waitMs, DWORD stopWaitMs) {
+  if (WaitForCaptureIdle(waitMs)) return true;
+  // A run that nobody stopped would keep the host waiting for ever: it ends here, with its file.
+  RequestStop();
+  return WaitForCaptureIdle(stopWaitMs);
+}
+
 void OnRecord(HWND callbackWindow, const char* outputPath, int audioSource) {
-  // The capture thread reads this state until it ends; a new recording waits for it.
-  WaitForCaptureIdle(INFINITE);
+  // The capture thread reads this state until it ends; a new recording waits for it. A run that
+  // is still busy after its stop shares nothing with a new one: this recording is not started.
+  if (!EndPreviousRun(kPreviousRunWaitMs, kPreviousRunStopWaitMs)) return;
   RecorderState& state = Recorder();
   state.callbackWindow = callbackWindow;
   if (audioSource == AudioMicrophone) {
@@ -91,13 +108,20 @@ void StartCapture() {
   ReadScreenSize(state);
   state.recording = 1;
   MarkCaptureRunning();
-  HANDLE thread = CreateThread(nullptr, 0, CaptureThread, nullptr, 0, nullptr);
-  if (!thread) {
-    MarkCaptureIdle();
-    return;
-  }
-  SetThreadPriority(thread, THREAD_PRIORITY_NORMAL);
-  CloseHandle(thread);
+  if (!LaunchCaptureThread()) MarkCaptureIdle();
+}
+
+bool RestartCapture() {
+  RecorderState& state = Recorder();
+  // The flag is only read here, never set: a stop requested while the failing write was in
+  // flight ends the recording, and one that arrives later reaches the new run.
+  if (state.recording.load() != 1) return false;
+  state.CompressorFallback = kFourccMsvc;
+  ReadScreenSize(state);
+  MarkCaptureRunning();
+  if (LaunchCaptureThread()) return true;
+  MarkCaptureIdle();
+  return false;
 }
 
 void RequestStop() { Recorder().recording = 0; }
@@ -142,11 +166,9 @@ bool RunCapture(int left, int top, int width, int height, DWORD rate) {
   avi.Close();
 
   if (avi.LastResult() != 0) {
+    if (state.CompressorFallback != kFourccMsvc && RestartCapture()) return true;
     RequestStop();
-    if (state.CompressorFallback == kFourccMsvc) return false;
-    state.CompressorFallback = kFourccMsvc;
-    StartCapture();
-    return true;
+    return false;
   }
   // A frame without memory ends the recording with the frames written so far.
   if (end == FrameLoopEnd::OutOfMemory) RequestStop();

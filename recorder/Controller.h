@@ -6,6 +6,9 @@
 #include <windows.h>
 
 void StartCapture();
+// The one restart after a failed AVI call: a new capture thread, unless a stop was requested.
+// True when the new thread runs.
+bool RestartCapture();
 void RequestStop();
 DWORD WINAPI CaptureThread(void*);
 // One capture run on the capture thread; true when it started a successor thread.
@@ -16,3 +19,11 @@ bool CreateCaptureIdleEvent();
 void CloseCaptureIdleEvent();
 // Waits until no capture thread runs; true when it is so within the time given.
 bool WaitForCaptureIdle(DWORD timeoutMs);
+
+// How long a new recording waits for the previous capture thread before it stops that run, and
+// how long it then gives the run to finish its file.
+constexpr DWORD kPreviousRunWaitMs = 2000;
+constexpr DWORD kPreviousRunStopWaitMs = 30000;
+// Waits for the previous capture thread, stopping its run once `waitMs` have passed; true when
+// no capture thread runs any more.
+bool EndPreviousRun(DWORD waitMs, DWORD stopWaitMs);

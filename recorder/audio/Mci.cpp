@@ -54,6 +54,9 @@ void MciStartRecord() {
 }
 
 void MciStopAndSave(const std::string& path) {
+  // A run whose set-up failed opened no device; the id an earlier run left behind may name
+  // another program's device by now.
+  if (device.wDeviceID == 0) return;
   MCI_GENERIC_PARMS stop = {};
   Send(MCI_STOP, MCI_WAIT, &stop);
   // Let the device's own recording thread end before the file is saved and the device closed.
@@ -68,6 +71,8 @@ void MciStopAndSave(const std::string& path) {
 }
 
 void MciClose() {
+  if (device.wDeviceID == 0) return;
   MCI_GENERIC_PARMS close = {};
   Send(MCI_CLOSE, 0, &close);
+  device.wDeviceID = 0;
 }

@@ -31,6 +31,11 @@ public:
   WriterGuard& operator=(const WriterGuard&) = delete;
 };
 
+// Whether a returned buffer's device has been closed since: none is open, or another one is.
+bool FromClosedDevice(WPARAM device) {
+  return !waveIn || (device && reinterpret_cast<HWAVEIN>(device) != waveIn);
+}
+
 void FreeBuffer(WAVEHDR* header) {
   delete[] header->lpData;
   delete header;
@@ -62,7 +67,7 @@ void PrepareMicrophoneFormat() {
 }
 
 void BeginMicrophoneRecording() {
-  outstandingBuffers = 0;
+  // The count is not reset: buffers of an earlier recording may still come back and be freed.
   waveIn = nullptr;
   framesPerBuffer = kFramesPerBuffer;
   microphoneFormat = PcmFormat(16, 2, 22050);
@@ -105,9 +110,15 @@ int WaveInQueueBuffer() {
   return before;
 }
 
-LRESULT __stdcall MMWIMDATA(WPARAM, LPARAM lParam) {
+LRESULT __stdcall MMWIMDATA(WPARAM device, LPARAM lParam) {
   auto* header = reinterpret_cast<WAVEHDR*>(lParam);
   if (!header) return 0;
+  if (FromClosedDevice(device)) {
+    // The reset returned this buffer, but its message came after the close: no device holds it
+    // any more, and nothing else would free it.
+    if (!(header->dwFlags & WHDR_INQUEUE)) FreeBuffer(header);
+    return 0;
+  }
   if (Audio().waveInUnprepareHeader(waveIn, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) return 0;
   if (Recorder().recording.load() == 0) {
     FreeBuffer(header);

@@ -29,6 +29,7 @@ MMRESULT WaveInStopCapture();
 // Finishes and deletes the WAV writer; safe against MMWIMDATA on the host's thread.
 void CloseSoundFile();
 
+// Wave-in buffers made and not yet freed, over all recordings.
 int OutstandingBuffers();
 CSoundFile* CurrentSoundFile();
 HWAVEIN CurrentWaveIn();

@@ -88,7 +88,7 @@ FakeFilter::~FakeFilter() {
 HRESULT FakeAsfWriter::SetFileName(LPCOLESTR name, const AM_MEDIA_TYPE* type) {
   fileName = name ? name : L"";
   Log(std::string("SetFileName ") + WideToAnsi(fileName) + (type ? " with type" : ""));
-  return S_OK;
+  return setFileNameResult;
 }
 
 HRESULT FakeTitleOverlay::SetTitleType(int type) {
@@ -221,8 +221,16 @@ HRESULT FakeCaptureBuilder::FindPin(IUnknown* source, PIN_DIRECTION direction, c
 
 // --- filter graph ---
 
+FakeGraph::FakeGraph() { ++Live(); }
+
 FakeGraph::~FakeGraph() {
   for (IBaseFilter* filter : filters_) filter->Release();
+  --Live();
+}
+
+int& FakeGraph::Live() {
+  static int live = 0;
+  return live;
 }
 
 HRESULT FakeGraph::QueryInterface(REFIID iid, void** out) {

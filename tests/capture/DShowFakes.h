@@ -82,6 +82,7 @@ public:
   HRESULT STDMETHODCALLTYPE SetFileName(LPCOLESTR name, const AM_MEDIA_TYPE* type) override;
   HRESULT STDMETHODCALLTYPE GetCurFile(LPOLESTR*, AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
   std::wstring fileName;
+  HRESULT setFileNameResult = S_OK;
 };
 
 // The title overlay filter; `refuseAt` names the first operation that fails.
@@ -162,7 +163,10 @@ public:
 
 class FakeGraph : public ComFake<IGraphBuilder, IMediaControl, IMediaEventEx, IVideoWindow> {
 public:
+  FakeGraph();
   ~FakeGraph() override;
+  // Number of graph managers not yet destroyed.
+  static int& Live();
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
   // IFilterGraph and IGraphBuilder
   HRESULT STDMETHODCALLTYPE AddFilter(IBaseFilter* filter, LPCWSTR name) override;

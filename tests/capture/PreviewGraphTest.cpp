@@ -172,10 +172,45 @@ TEST_F(PreviewGraph, AbortWhileRecordingAlsoShowsTheCaptureNotice) {
   lastGraph->events.push_back({EC_ERRORABORT, 0x00000005, 0});
   engine->HandleGraphEvents();
   std::vector<std::string> calls = TakeCalls();
-  ASSERT_GE(calls.size(), 3u);
-  EXPECT_EQ(calls[1], Box("错误：无法停止播放！"));
+  ASSERT_GE(calls.size(), 4u);
+  EXPECT_EQ(calls[1], "FreeEventParams 3");  // before the box
+  EXPECT_EQ(calls[2], Box("错误：无法停止播放！"));
   EXPECT_EQ(calls.back(), Box("视频捕捉过程中出错, 错误代码=00000005"));
   EXPECT_EQ(engine->capturing, 1);
+}
+
+TEST_F(PreviewGraph, AGraphTornDownWhileTheAbortNoticeIsShownIsNotTouchedAfterIt) {
+  // The notice box is modal: a device change handled while it is shown tears the graph down,
+  // and the rebuilt preview fails because the camera has gone.
+  StartPreviewWith("cam0");
+  engine->capturing = 1;
+  lastGraph->events.push_back({EC_ERRORABORT, 0x00000005, 0});
+  lastGraph->events.push_back({EC_ERRORABORT, 0x00000006, 0});
+  bool nested = false;
+  MessageBoxHandler recordBoxes = SetMessageBoxHandler(nullptr);
+  SetMessageBoxHandler([&](HWND owner, const std::string& text, const std::string& caption, UINT type) {
+    int answer = recordBoxes(owner, text, caption, type);
+    if (text == "错误：无法停止播放！" && !nested) {
+      nested = true;
+      devices->ClearVideo();
+      engine->TearDownGraph();
+      engine->BuildPreviewGraph();
+    }
+    return answer;
+  });
+  engine->HandleGraphEvents();
+  SetMessageBoxHandler(recordBoxes);
+  std::vector<std::string> calls = TakeCalls();
+  ASSERT_GE(calls.size(), 4u);
+  // The event was freed before the box, and nothing of the old graph was called after it.
+  EXPECT_EQ(calls[0], "GetEvent 0");
+  EXPECT_EQ(calls[1], "FreeEventParams 3");
+  EXPECT_EQ(calls[2], Box("错误：无法停止播放！"));
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "FreeEventParams 3"), 1);
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "GetEvent 0"), 1);
+  EXPECT_EQ(calls.back(), Box("视频捕捉过程中出错, 错误代码=00000005"));
+  EXPECT_FALSE(engine->graphEvents);
+  engine->TearDownGraph();
 }
 
 TEST_F(PreviewGraph, LosingTheCameraInUseIsReportedOnceAndLeavesTheGraph) {

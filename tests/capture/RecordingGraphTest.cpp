@@ -252,3 +252,55 @@ TEST_F(RecordingGraph, StartFailuresStopTheGraph) {
   EXPECT_FALSE(engine->StartRecordingGraph());
   EXPECT_EQ(Boxes(), (std::vector<std::string>{Box("无法获得媒体控制！")}));
 }
+
+TEST_F(RecordingGraph, EveryReferenceOfTheOldGraphIsGoneBeforeTheNextGraphIsBuilt) {
+  // A camera allows one open capture pin: the stream configuration (the pin) and the graph
+  // manager behind the video window must be released by the teardown, not by the next build.
+  PreviewThenTearDown();
+  FakeFilter* camera = devices->VideoFilter(0);
+  struct Held {
+    int oldGraphs;
+    LONG camera, expectedCamera, pin;
+  };
+  std::vector<Held> atNewGraph;
+  configureGraph = [&](FakeGraph*) {
+    // The moniker's own reference, and the engine's while it has found the camera.
+    LONG expectedCamera = engine->videoCapture ? 2 : 1;
+    atNewGraph.push_back({FakeGraph::Live() - 1, camera->References(), expectedCamera,
+                          camera->streamConfig->References()});
+  };
+  for (int recording = 0; recording < 2; ++recording) {
+    ASSERT_TRUE(engine->BuildRecordingGraph());
+    ASSERT_TRUE(engine->ConnectRecordingGraph("C:\\v.wmv"));
+    ASSERT_TRUE(engine->StartRecordingGraph());
+    ASSERT_TRUE(engine->videoWindow);
+    ASSERT_TRUE(engine->videoStreamConfig);
+    // The session's stop: the teardown, then the preview comes back.
+    engine->TearDownGraph();
+    EXPECT_FALSE(engine->videoWindow);
+    EXPECT_FALSE(engine->videoStreamConfig);
+    ASSERT_EQ(engine->BuildPreviewGraph(), S_OK);
+    engine->TearDownGraph();
+  }
+  ASSERT_EQ(atNewGraph.size(), 4u);
+  for (size_t i = 0; i < atNewGraph.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(atNewGraph[i].oldGraphs, 0);
+    EXPECT_EQ(atNewGraph[i].camera, atNewGraph[i].expectedCamera);
+    EXPECT_EQ(atNewGraph[i].pin, 1);  // the camera's own reference only
+  }
+  EXPECT_EQ(FakeGraph::Live(), 0);
+}
+
+TEST_F(RecordingGraph, ARefusedVideoFileIsReportedAndNothingIsConnected) {
+  PreviewThenTearDown();
+  ASSERT_TRUE(engine->BuildRecordingGraph());
+  TakeCalls();
+  lastWriter->setFileNameResult = E_ACCESSDENIED;
+  EXPECT_FALSE(engine->ConnectRecordingGraph("C:\\只读\\video.wmv"));
+  EXPECT_EQ(TakeCalls(), (std::vector<std::string>{
+                             "SetFileName C:\\只读\\video.wmv",
+                             Box("错误：无法创建视频文件！\r\n本次录制只保存屏幕录像。"),
+                         }));
+  engine->TearDownGraph();
+}

@@ -230,3 +230,68 @@ TEST_F(Sound, TheAudioModeStaysUntilAnotherSourceIsAskedFor) {
   CloseCaptureIdleEvent();
   fake.audio.waveInDevices = 0;
 }
+
+TEST_F(Sound, BuffersWhoseMessagesComeAfterTheCloseAreFreedAndNeverWritten) {
+  Recorder().recording = 1;
+  BeginMicrophoneRecording();
+  ASSERT_EQ(WaveInStartCapture(MicrophoneFormat()), 1);
+  auto first = reinterpret_cast<WPARAM>(CurrentWaveIn());
+  std::vector<WAVEHDR*> late = fake.audio.queued;
+  fake.audio.queued.clear();
+  // The stop's reset returns all three buffers, but the host only gets to their messages
+  // after the device was closed.
+  Recorder().recording = 0;
+  ASSERT_EQ(WaveInStopCapture(), static_cast<MMRESULT>(MMSYSERR_NOERROR));
+  CloseSoundFile();
+  MMWIMDATA(first, reinterpret_cast<LPARAM>(late[0]));
+  EXPECT_EQ(OutstandingBuffers(), 2);
+
+  // The next recording has opened the device again before the other two come back.
+  Recorder().recording = 1;
+  BeginMicrophoneRecording();
+  std::string wav = Recorder().tempSoundPath;
+  ASSERT_EQ(WaveInStartCapture(MicrophoneFormat()), 1);
+  auto second = reinterpret_cast<WPARAM>(CurrentWaveIn());
+  ASSERT_NE(second, first);
+  EXPECT_EQ(OutstandingBuffers(), 5);
+  for (size_t i = 1; i < late.size(); ++i) {
+    memset(late[i]->lpData, 'X', 4000);
+    late[i]->dwBytesRecorded = 4000;
+    MMWIMDATA(first, reinterpret_cast<LPARAM>(late[i]));
+  }
+  EXPECT_EQ(OutstandingBuffers(), 3);
+  EXPECT_EQ(fake.audio.queued.size(), 3u);  // the new device's own buffers only
+
+  Recorder().recording = 0;
+  ASSERT_EQ(WaveInStopCapture(), static_cast<MMRESULT>(MMSYSERR_NOERROR));
+  for (WAVEHDR* header : fake.audio.queued) MMWIMDATA(second, reinterpret_cast<LPARAM>(header));
+  EXPECT_EQ(OutstandingBuffers(), 0);
+  CloseSoundFile();
+  // Nothing of the earlier recording reached the new sound file.
+  EXPECT_EQ(ReadFileBytes(wav).size(), 46u);
+  DeleteFileA(wav.c_str());
+}
+
+TEST_F(Sound, AStopAfterAFailedSetUpSendsNothingToThePreviousRunsDevice) {
+  TempDir lessons;
+  std::string saved = lessons / "sound.wav";
+  MciOpenWave();
+  MciStartRecord();
+  MciStopAndSave(saved);
+  MciClose();
+  EXPECT_EQ(fake.audio.saves, 1);
+  EXPECT_EQ(fake.audio.mciCommands.back(), "7 " + std::to_string(MCI_CLOSE));
+
+  // The next system-sound run cannot open its AVI file (the path is a folder), so it never
+  // opens the sound device; its stop must not go to the id the earlier run left behind.
+  fake.audio.mciCommands.clear();
+  Recorder().audioMode = AudioSystemSound;
+  Recorder().CompressorFallback = kFourccMsvc;  // no restart
+  std::string output = lessons / "screen.avi";
+  strcpy(Recorder().outputPath, output.c_str());
+  Recorder().tempVideoPath = lessons.Path();
+  Recorder().recording = 1;
+  EXPECT_FALSE(RunCapture(0, 0, 64, 48, 200));
+  EXPECT_TRUE(fake.audio.mciCommands.empty());
+  EXPECT_EQ(fake.audio.saves, 1);
+}

@@ -9,7 +9,7 @@ namespace {
 FakeAudio fake;
 constexpr DWORD kDestinationLine = 100, kSelector = 500, kVolumeBase = 600;
 HMIXER const kMixer = reinterpret_cast<HMIXER>(0x1234);
-HWAVEIN const kWaveIn = reinterpret_cast<HWAVEIN>(0x5678);
+HWAVEIN OpenWaveIn() { return reinterpret_cast<HWAVEIN>(static_cast<UINT_PTR>(0x5670 + fake.waveInOpens)); }
 
 int SelectedLine() {
   for (size_t i = 0; i < fake.selection.size(); ++i)
@@ -20,19 +20,22 @@ int SelectedLine() {
 UINT WINAPI WaveInDevs() { return fake.waveInDevices; }
 UINT WINAPI WaveOutDevs() { return fake.waveOutDevices; }
 MMRESULT WINAPI WaveInOpen(LPHWAVEIN handle, UINT, LPCWAVEFORMATEX, DWORD_PTR, DWORD_PTR, DWORD) {
-  *handle = kWaveIn;
+  ++fake.waveInOpens;
+  *handle = OpenWaveIn();
   fake.waveInOpen = true;
   return MMSYSERR_NOERROR;
 }
 MMRESULT Checked(HWAVEIN handle) {
-  return handle == kWaveIn && fake.waveInOpen ? MMSYSERR_NOERROR : MMSYSERR_INVALHANDLE;
+  return handle == OpenWaveIn() && fake.waveInOpen ? MMSYSERR_NOERROR : MMSYSERR_INVALHANDLE;
 }
 MMRESULT WINAPI WaveInPrepare(HWAVEIN h, LPWAVEHDR header, UINT) {
   if (Checked(h)) return Checked(h);
   header->dwFlags |= WHDR_PREPARED;
   return MMSYSERR_NOERROR;
 }
-MMRESULT WINAPI WaveInUnprepare(HWAVEIN, LPWAVEHDR header, UINT) {
+MMRESULT WINAPI WaveInUnprepare(HWAVEIN h, LPWAVEHDR header, UINT) {
+  // As Wine's: a prepared header needs its device, which must still be open.
+  if ((header->dwFlags & WHDR_PREPARED) && Checked(h)) return Checked(h);
   header->dwFlags &= ~WHDR_PREPARED;
   return MMSYSERR_NOERROR;
 }
@@ -63,7 +66,8 @@ void SaveRecording(const char* path) {
   file.Write(buffer);
 }
 
-MCIERROR WINAPI SendCommand(MCIDEVICEID, UINT command, DWORD_PTR, DWORD_PTR parameters) {
+MCIERROR WINAPI SendCommand(MCIDEVICEID device, UINT command, DWORD_PTR, DWORD_PTR parameters) {
+  fake.mciCommands.push_back(std::to_string(device) + " " + std::to_string(command));
   switch (command) {
     case MCI_OPEN:
       reinterpret_cast<MCI_OPEN_PARMSA*>(parameters)->wDeviceID = 7;

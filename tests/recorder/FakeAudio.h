@@ -24,9 +24,12 @@ struct FakeAudio {
   std::vector<DWORD> acceptedRates = {44100};
   std::vector<std::string> formatsTried;
   int saves = 0;
+  // Every MCI command as "<device id> <command>".
+  std::vector<std::string> mciCommands;
   // Wave-in: the buffers in the device's queue.
   std::vector<WAVEHDR*> queued;
   bool waveInOpen = false;
+  int waveInOpens = 0;  // each open hands out a handle of its own
   UINT waveInDevices = 1, waveOutDevices = 1;
 };
 
