@@ -57,6 +57,10 @@ MainDialog::MainDialog(std::string appModuleDirectory, int appLanguage)
   OnMessage(WM_CTLCOLORSTATIC, [this](WPARAM wp, LPARAM lp) { return OnControlColour(WM_CTLCOLORSTATIC, wp, lp); });
   OnMessage(WM_CTLCOLORLISTBOX, [this](WPARAM wp, LPARAM lp) { return OnControlColour(WM_CTLCOLORLISTBOX, wp, lp); });
   OnMessage(WM_PAINT, [this](WPARAM, LPARAM) { return OnPaint(); });
+  OnMessage(WM_HOTKEY, [this](WPARAM wp, LPARAM) -> LRESULT {
+    if (wp == SnapshotHotKey::kId) RequestSnapshot();
+    return 0;
+  });
   OnMessage(WM_QUERYDRAGICON, [this](WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(appIcon); });
 
   // Notifications of the lesson list.
@@ -242,6 +246,7 @@ void MainDialog::OnCancel() { ConfirmExit(); }
 void MainDialog::ConfirmExit() {
   const char* question = engine.capturing ? "正在视频捕捉，退出将丢失捕捉内容！\r\n是否确定退出？" : "是否退出？";
   if (ShowMessageBox(hwnd_, question, "提示", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
+  snapshotHotKey.Release();
   engine.TearDownGraph();
   SaveSettings(settings, moduleDirectory);
   // A failure to end the screen writer's writing is of no consequence here.

@@ -7,6 +7,7 @@
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
 #include "lessons/LessonList.h"
+#include "mainwnd/SnapshotHotKey.h"
 #include "resources/resource.h"
 
 #include <string>
@@ -42,7 +43,8 @@ public:
   void ToggleRecording();
   // Hands the screen file to the screen writer and starts Vistrel on it; returns 1.
   int StartScreenRecorder();
-  // F6 while recording: the next camera frame is written as a snapshot of the lesson.
+  // F6 in the window, or Ctrl+F6 anywhere, while recording: the next camera frame is written
+  // as a snapshot of the lesson.
   void RequestSnapshot();
   // WM_FRAMEREADY: the grabbed frame becomes a snapshot file.
   void OnFrameReady();
@@ -67,6 +69,9 @@ public:
   std::string videoOutputPath;
   // The camera capture engine; its `capturing` is set while a recording runs.
   CaptureEngine engine{*this};
+
+  // Ctrl+F6, held while a recording runs.
+  SnapshotHotKey snapshotHotKey;
 
   // The rows of list 1082 with the folder of each.
   LessonList lessonRows;

@@ -70,6 +70,9 @@ void MainDialog::StartRecording() {
   StartScreenRecorder();
   recordingStartTime = time(nullptr);
   engine.capturing = 1;
+  // The window is minimised now, so F6 no longer reaches it; when another program holds
+  // Ctrl+F6 the recording goes on without it.
+  snapshotHotKey.Claim(hwnd_);
 
   EnableItem(IDC_SETTINGS, false);
   EnableItem(IDC_HIDDEN_1013, false);
@@ -89,6 +92,7 @@ int MainDialog::StartScreenRecorder() {
 }
 
 void MainDialog::StopRecording() {
+  snapshotHotKey.Release();
   SetStandardCursor(IDC_ARROW);
   SetRecordButtonLook(false);
 

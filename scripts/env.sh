@@ -47,7 +47,8 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installer dialogs in a fresh prefix.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
 
-# Creates the Wine prefix once; concurrent callers wait for the first one.
+# Creates the Wine prefix once and keeps its fonts complete; concurrent callers wait for the
+# first one.
 lumora_ensure_prefix() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
@@ -58,7 +59,23 @@ lumora_ensure_prefix() {
       wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true
       wineserver -w || true
     fi
+    lumora_prefix_fonts
   ) 9>"$WINEPREFIX.lock"
+}
+
+# Wine draws the caption buttons (minimise, maximise, close) as glyphs of the Marlett font, but
+# Debian's wineboot leaves the prefix's Fonts folder empty, so letters ("0", "1", "r") of a
+# fallback font appear instead. Wine loads every font file in that folder at start, so a copy of
+# its own Marlett (package fonts-wine) there is enough; prefixes made earlier get it too.
+lumora_prefix_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts" marlett=/usr/share/wine/fonts/marlett.ttf
+  [ -f "$fonts/marlett.ttf" ] && return 0
+  if [ ! -f "$marlett" ]; then
+    echo "lumora_prefix_fonts: $marlett is missing (package fonts-wine)" >&2
+    return 0
+  fi
+  mkdir -p "$fonts"
+  cp "$marlett" "$fonts/marlett.ttf.part" && mv "$fonts/marlett.ttf.part" "$fonts/marlett.ttf"
 }
 
 # Starts a private Xvfb when there is no display; sets DISPLAY and LUMORA_XVFB_PID.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Puts the testbed into the Wine prefix named by WINEPREFIX, or takes it out again:
 # the test cameras, the test microphone and the WM ASF Writer stand-in (a COM server that
-# registers itself), and the sound devices (an ALSA configuration of the prefix's own, which
+# registers itself), the Windows Media Format stand-in (wmvcore.dll in place of Wine's own,
+# whose profile manager has no codec information), and the sound devices (an ALSA configuration of the prefix's own, which
 # scripts/env.sh names in ALSA_CONFIG_PATH, with a tone file for capture).
 # Usage: scripts/testbed.sh install|remove
 # Quick when the installed testbed is already current; never shipped with the program.
@@ -12,6 +13,9 @@ built_dll="$LUMORA_BUILD/testbin/lumora_testbed.dll"
 home="$WINEPREFIX/drive_c/lumora-testbed"
 home_windows='C:\lumora-testbed'
 stamp="$home/installed"
+built_wmvcore="$LUMORA_BUILD/testbin/wmformat/wmvcore.dll"
+system_wmvcore="$WINEPREFIX/drive_c/windows/system32/wmvcore.dll"
+wine_wmvcore="$home/wmvcore.dll.wine"  # Wine's own file, put back by remove
 tone="$LUMORA_TESTBED_TONE"
 # The tone that the sound device records: 1 kHz at half of full scale, 22050 Hz mono
 # 16-bit, with a 100 ms pause every second; ten minutes of it, read once per opened device.
@@ -63,10 +67,41 @@ registered() {
   [ -f "$WINEPREFIX/system.reg" ] && LC_ALL=C grep -aq 'Lumora Test Camera' "$WINEPREFIX/system.reg"
 }
 
+# The Windows Media Format stand-in replaces the prefix's wmvcore.dll, and a DLL override makes
+# Wine load that file rather than its built-in runtime.
+install_wmvcore() {
+  if [ ! -f "$built_wmvcore" ] && [ -f "$LUMORA_BUILD/CMakeCache.txt" ]; then
+    cmake --build "$LUMORA_BUILD" --target testbed_wmvcore >/dev/null
+  fi
+  if [ ! -f "$built_wmvcore" ]; then
+    echo "testbed.sh: $built_wmvcore is not built; Wine's Windows Media runtime stays" >&2
+    return 0
+  fi
+  if [ -f "$system_wmvcore" ] && cmp -s "$built_wmvcore" "$system_wmvcore" &&
+     LC_ALL=C grep -aq '^"wmvcore"="native,builtin"' "$WINEPREFIX/user.reg"; then
+    return 0
+  fi
+  if [ ! -f "$wine_wmvcore" ] && [ -f "$system_wmvcore" ]; then
+    cp "$system_wmvcore" "$wine_wmvcore"
+  fi
+  cp "$built_wmvcore" "$system_wmvcore.part"
+  mv -f "$system_wmvcore.part" "$system_wmvcore"
+  wine reg add 'HKCU\Software\Wine\DllOverrides' /v wmvcore /t REG_SZ /d native,builtin /f >/dev/null
+  wineserver -w
+}
+
+remove_wmvcore() {
+  wine reg delete 'HKCU\Software\Wine\DllOverrides' /v wmvcore /f >/dev/null 2>&1 || true
+  if [ -f "$wine_wmvcore" ]; then
+    mv -f "$wine_wmvcore" "$system_wmvcore"
+  fi
+}
+
 install_testbed() {
   lumora_ensure_prefix
   mkdir -p "$home"
   write_sound_config
+  install_wmvcore
   if [ ! -f "$built_dll" ] && [ -f "$LUMORA_BUILD/CMakeCache.txt" ]; then
     cmake --build "$LUMORA_BUILD" --target lumora_testbed >/dev/null
   fi
@@ -99,6 +134,7 @@ remove_testbed() {
     wine regsvr32 /s /u "$home_windows\\lumora_testbed.dll" || true
   fi
   wine reg delete 'HKCU\Software\Wine\Drivers' /v Audio /f >/dev/null 2>&1 || true
+  remove_wmvcore
   wineserver -w
   rm -rf "$home"
 }

@@ -98,10 +98,10 @@ e2e_duration() { ffprobe -v error -show_entries format=duration -of csv=p=0 "$1"
 # True when |a - b| <= tolerance (floating point).
 e2e_near() { awk -v a="$1" -v b="$2" -v t="$3" 'BEGIN { d = a - b; if (d < 0) d = -d; exit !(d <= t) }'; }
 
-# Waits for the main window, answering the reports that start-up may show first (under Wine the
-# Windows Media profile manager has no codec information, so its application boxes "Lumora"
-# appear); an "Error!" box is answered too and noted in $E2E_PROGRAM/error-boxes. Prints the
-# main window's X id.
+# Waits for the main window, answering the reports that start-up may show first (with Wine's
+# own Windows Media runtime, in place of the testbed's, the profile manager has no codec
+# information, so its application boxes "Lumora" appear); an "Error!" box is answered too and
+# noted in $E2E_PROGRAM/error-boxes. Prints the main window's X id.
 e2e_wait_main_window() {
   local i id box
   for ((i = 0; i < 240; i++)); do
