@@ -80,6 +80,8 @@ public:
 private:
   DeviceSlots& Devices(DeviceKind kind) { return kind == DeviceKind::Video ? videoDevices : audioDevices; }
   SIZE PreviewAreaSize() const;
+  // Width and height of the camera's frames, in which the title's start position is measured.
+  SIZE TitlePictureSize() const;
   void PlaceVideoWindow(IVideoWindow* window);
   // Preview pin through the grabber, falling back to the capture pin; the result is not used.
   void RenderPreviewThroughGrabber(IBaseFilter* sink);

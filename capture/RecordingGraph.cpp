@@ -10,6 +10,10 @@
 #include "framework/MessageBox.h"
 #include "framework/Text.h"
 
+#include <dvdmedia.h>
+
+#include <climits>
+
 namespace {
 constexpr REFERENCE_TIME kLatestTime = 0x7FFFFFFFFFFFFFFFLL;
 constexpr double kUnitsPerSecond = 10000000.0;
@@ -91,7 +95,26 @@ bool CaptureEngine::BuildRecordingGraph() {
 }
 
 bool CaptureEngine::ConfigureTitleOverlay() {
-  return ::ConfigureTitleOverlay(titleOverlay.Get(), host_.CaptureSettings(), PreviewAreaSize());
+  return ::ConfigureTitleOverlay(titleOverlay.Get(), host_.CaptureSettings(), TitlePictureSize());
+}
+
+SIZE CaptureEngine::TitlePictureSize() const {
+  // The title is drawn into the camera's frames, so its start positions are measured in them: a
+  // preview area larger than the picture would put a bottom or right title outside the frames,
+  // where nothing of it is seen. The preview area stands in when the camera tells no frame size.
+  SIZE size = PreviewAreaSize();
+  AM_MEDIA_TYPE* format = nullptr;
+  if (!videoStreamConfig || FAILED(videoStreamConfig->GetFormat(&format)) || !format) return size;
+  const BITMAPINFOHEADER* header = nullptr;
+  if (format->formattype == FORMAT_VideoInfo && format->pbFormat && format->cbFormat >= sizeof(VIDEOINFOHEADER))
+    header = &reinterpret_cast<VIDEOINFOHEADER*>(format->pbFormat)->bmiHeader;
+  else if (format->formattype == FORMAT_VideoInfo2 && format->pbFormat &&
+           format->cbFormat >= sizeof(VIDEOINFOHEADER2))
+    header = &reinterpret_cast<VIDEOINFOHEADER2*>(format->pbFormat)->bmiHeader;
+  if (header && header->biWidth > 0 && header->biHeight != 0 && header->biHeight != LONG_MIN)
+    size = {header->biWidth, header->biHeight < 0 ? -header->biHeight : header->biHeight};
+  DeleteMediaTypeBlock(format);
+  return size;
 }
 
 bool CaptureEngine::ConnectRecordingGraph(const std::string& videoOutputPath) {

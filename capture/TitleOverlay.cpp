@@ -28,7 +28,7 @@ TitleColour TitleColourNamed(const std::string& name) {
   return {255, 255, 255};
 }
 
-bool ConfigureTitleOverlay(IBaseFilter* overlay, const Settings& settings, SIZE previewArea) {
+bool ConfigureTitleOverlay(IBaseFilter* overlay, const Settings& settings, SIZE picture) {
   ComPtr<ITitleOverlayConfig> config;
   if (!overlay || FAILED(overlay->QueryInterface(IID_ITitleOverlayConfig, config.OutVoid())) ||
       !config) {
@@ -44,7 +44,7 @@ bool ConfigureTitleOverlay(IBaseFilter* overlay, const Settings& settings, SIZE 
     ErrorBox("错误：设置标题失败！");
     return false;
   }
-  POINT start = TitleStartPosition(settings.OverlayPos, previewArea.cx, previewArea.cy);
+  POINT start = TitleStartPosition(settings.OverlayPos, picture.cx, picture.cy);
   if (FAILED(config->SetTitleStartPosition(start.x, start.y))) {
     ErrorBox("错误：设置标题初始位置失败！");
     return false;

@@ -104,6 +104,8 @@ void SettingsDialog::TakeTitleSettings() {
   EnableTitle = IsDlgButtonChecked(hwnd_, IDC_SETTINGS_TITLE_ENABLE) == BST_CHECKED ? 1 : 0;
   // The edit limit counts characters; the stored title is at most 100 bytes, cut between them.
   OverlayText = CutAnsiText(GetItemText(IDC_SETTINGS_TITLE_TEXT), kMaxOverlayTextBytes);
+  // An empty title would draw nothing and is not read back at the next start: the default stands.
+  if (OverlayText.empty()) OverlayText = "Lumora";
   int position = ComboGetSel(IDC_SETTINGS_TITLE_POS);
   if (position >= 0) OverlayPos = kOverlayPositions[position];
   int colour = ComboGetSel(IDC_SETTINGS_TITLE_COLOUR);

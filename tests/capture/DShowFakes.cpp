@@ -66,8 +66,8 @@ HRESULT FakeStreamConfig::GetFormat(AM_MEDIA_TYPE** type) {
   auto* info = reinterpret_cast<VIDEOINFOHEADER*>(mt->pbFormat);
   *info = VIDEOINFOHEADER{};
   info->AvgTimePerFrame = 333333;
-  info->bmiHeader.biWidth = 320;
-  info->bmiHeader.biHeight = 240;
+  info->bmiHeader.biWidth = width;
+  info->bmiHeader.biHeight = height;
   *type = mt;
   return S_OK;
 }

@@ -37,6 +37,9 @@ public:
   HRESULT getFormatResult = S_OK;
   HRESULT setFormatResult = S_OK;
   GUID formatType = FORMAT_VideoInfo;
+  // The camera's current frame size; a negative height is a top-down picture.
+  LONG width = 320;
+  LONG height = 240;
   REFERENCE_TIME setAvgTimePerFrame = -1;
   int setFormatCalls = 0;
 

@@ -83,13 +83,47 @@ TEST_F(RecordingGraph, TitleOverlaySitsBetweenCameraAndWriterWhenSwitchedOn) {
   std::vector<std::string> calls = TakeCalls();
   auto added = std::find(calls.begin(), calls.end(), "AddFilter TitleOverlay overlay");
   ASSERT_NE(added, calls.end());
-  EXPECT_EQ(*(added + 1), "SetTitleType 1");  // the overlay is configured right away
+  EXPECT_EQ(*(added + 1), "GetFormat");  // the picture the title's position is measured in
+  EXPECT_EQ(*(added + 2), "SetTitleType 1");  // the overlay is configured right away
   EXPECT_LT(added - calls.begin(),
             std::find(calls.begin(), calls.end(), "AddFilter AsfWriter asf") - calls.begin());
   ASSERT_TRUE(engine->ConnectRecordingGraph("C:\\v.wmv"));
   calls = TakeCalls();
   EXPECT_NE(std::find(calls.begin(), calls.end(), "RenderStream CAPTURE Video cam0 overlay asf"),
             calls.end());
+}
+
+// The preview area is 320 x 240 pixels; the title goes into the camera's frames, whatever their size.
+TEST_F(RecordingGraph, TitleStartPositionIsMeasuredInTheCameraPicture) {
+  host.settings.EnableTitle = 1;
+  host.settings.OverlayPos = "RightBottom";
+  PreviewThenTearDown();
+  FakeStreamConfig* config = devices->VideoFilter(0)->streamConfig;
+  const struct {
+    LONG width, height;
+    HRESULT getFormat;
+    const char* expected;
+  } cases[] = {
+      {640, 480, S_OK, "SetTitleStartPosition 540 380"},   // larger than the preview area
+      {176, 144, S_OK, "SetTitleStartPosition 76 44"},     // smaller: inside the picture, not beyond it
+      {640, -480, S_OK, "SetTitleStartPosition 540 380"},  // a top-down picture
+      {640, 480, E_FAIL, "SetTitleStartPosition 220 140"}, // no format told: the preview area
+      {0, 0, S_OK, "SetTitleStartPosition 220 140"},       // a format without a size: the same
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.expected);
+    config->width = c.width;
+    config->height = c.height;
+    config->getFormatResult = c.getFormat;
+    ASSERT_TRUE(engine->BuildRecordingGraph());
+    std::vector<std::string> calls = TakeCalls();
+    EXPECT_NE(std::find(calls.begin(), calls.end(), c.expected), calls.end());
+    EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
+                            [](const std::string& call) { return call.rfind("box", 0) == 0; }),
+              0);
+    engine->TearDownGraph();
+    TakeCalls();
+  }
 }
 
 TEST_F(RecordingGraph, RefusingOverlayKeepsBuildingTheRecording) {

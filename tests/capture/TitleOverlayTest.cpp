@@ -54,7 +54,7 @@ TEST_F(TitleOverlay, StartValuesGiveTypeOneAtTopLeftInBlackAndEmptyTextHasLength
   EXPECT_EQ(Calls()[5], "SetTitleColor 0 0 0");
 }
 
-TEST_F(TitleOverlay, PositionTableFollowsThePreviewAreaSize) {
+TEST_F(TitleOverlay, PositionTableFollowsThePictureSize) {
   EXPECT_EQ(TitleStartPosition("TopLeft", 400, 300).y, 10);
   POINT bottomLeft = TitleStartPosition("BottomLeft", 400, 300);
   EXPECT_EQ(bottomLeft.x, 10);

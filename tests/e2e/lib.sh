@@ -119,3 +119,19 @@ e2e_wait_main_window() {
   echo "the main window did not come up" >&2
   return 1
 }
+
+# Works a control of one of Lumora's dialogs (see tools/post_to_lumora.cpp); prints its answer
+# in UTF-8. Usage: e2e_dialog <caption> <verb> <control id> [text or index]
+e2e_dialog() {
+  local out
+  out=$(wine "$LUMORA_BUILD/testbin/post_to_lumora.exe" dialog "$@" 2>/dev/null) || return 1
+  printf '%s\n' "$out" | tr -d '\r' | iconv -f GBK -t UTF-8
+}
+
+# Clicks the middle of a dialog's control with the mouse, as a user would.
+e2e_click_control() {  # <caption> <control id> [x offset from the control's left]
+  local x y w h
+  read -r x y w h < <(e2e_dialog "$1" rect "$2") || return 1
+  xdotool mousemove $((x + ${3:-$((w / 2))})) $((y + h / 2)) click 1
+  sleep 0.3
+}

@@ -1,5 +1,7 @@
 #include "lessons/SettingsDialog.h"
 
+#include "app/Settings.h"
+
 #include "resources/resource.h"
 #include "tests/capture/DShowFakes.h"
 #include "tests/support/MessageBoxRecorder.h"
@@ -178,4 +180,180 @@ TEST_F(SettingsDialogTest, CancelEndsWithoutWritingTheSettingsFile) {
   SendMessageA(Hwnd(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   EXPECT_EQ(dialog->Result(), IDCANCEL);
   EXPECT_EQ(StoredEnableTitle(), "missing");
+}
+
+namespace {
+// The title section as a teacher fills it in, then the way the main window keeps it: the dialog's
+// members saved to Setup.ini (OK writes EnableTitle itself) and read back at the next start.
+class TitleSectionTest : public SettingsDialogTest {
+protected:
+  void OpenWith(const Settings& settings) {
+    devices->AddVideo("cam0");
+    devices->AddAudio("mic0");
+    dialog = std::make_unique<SettingsDialog>();
+    dialog->programFolder = folder.Path() + "\\";
+    dialog->EnableTitle = settings.EnableTitle;
+    dialog->OverlayType = settings.OverlayType;
+    dialog->OverlayText = settings.OverlayText;
+    dialog->OverlayPos = settings.OverlayPos;
+    dialog->OverlayFontSize = settings.OverlayFontSize;
+    dialog->OverlayFontColor = settings.OverlayFontColor;
+    ASSERT_TRUE(dialog->Create());
+  }
+  void Click(int id) { SendMessageA(dialog->Item(id), BM_CLICK, 0, 0); }
+  void Type(int id, const std::string& text) {
+    SetWindowTextA(dialog->Item(id), text.c_str());
+    SendMessageA(Hwnd(), WM_COMMAND, MAKEWPARAM(id, EN_CHANGE), reinterpret_cast<LPARAM>(dialog->Item(id)));
+  }
+  // The text a closed drop-down list shows.
+  std::string Shown(int id) { return dialog->GetItemText(id); }
+  bool Enabled(int id) { return IsWindowEnabled(dialog->Item(id)) != FALSE; }
+  // What the main window keeps after OK, saved as it saves it.
+  Settings Kept() {
+    Settings kept;
+    LoadSettings(kept, folder.Path() + "\\");
+    kept.EnableTitle = dialog->EnableTitle;
+    kept.OverlayType = dialog->OverlayType;
+    kept.OverlayText = dialog->OverlayText;
+    kept.OverlayPos = dialog->OverlayPos;
+    kept.OverlayFontSize = dialog->OverlayFontSize;
+    kept.OverlayFontColor = dialog->OverlayFontColor;
+    SaveSettings(kept, folder.Path() + "\\");
+    return kept;
+  }
+  std::string Stored(const char* key) {
+    char value[256] = {};
+    GetPrivateProfileStringA("Setup", key, "missing", value, sizeof(value), (folder / "Setup.ini").c_str());
+    return value;
+  }
+  Settings Defaults() {
+    Settings settings;
+    LoadSettings(settings, folder.Path() + "\\");
+    return settings;
+  }
+  const int titleControls[5] = {IDC_SETTINGS_TITLE_TEXT, IDC_SETTINGS_TITLE_POS, IDC_SETTINGS_TITLE_COLOUR,
+                                IDC_SETTINGS_TITLE_SIZE, IDC_SETTINGS_TITLE_TYPE};
+};
+}  // namespace
+
+TEST_F(TitleSectionTest, FirstStartShowsTheTitleOffWithItsControlsDisabled) {
+  OpenWith(Defaults());
+  EXPECT_EQ(IsDlgButtonChecked(Hwnd(), IDC_SETTINGS_TITLE_ENABLE), BST_UNCHECKED);
+  for (int id : titleControls) EXPECT_FALSE(Enabled(id)) << id;
+  EXPECT_EQ(dialog->GetItemText(IDC_SETTINGS_TITLE_TEXT), "Lumora");
+  EXPECT_EQ(Shown(IDC_SETTINGS_TITLE_POS), "左上");
+  EXPECT_EQ(Shown(IDC_SETTINGS_TITLE_COLOUR), "黑色");
+  EXPECT_EQ(dialog->GetItemText(IDC_SETTINGS_TITLE_SIZE), "50");
+  EXPECT_EQ(Shown(IDC_SETTINGS_TITLE_TYPE), "静止");
+  EXPECT_EQ(ComboItems(IDC_SETTINGS_TITLE_POS), (std::vector<std::string>{"左上", "左下", "右上", "右下"}));
+  EXPECT_EQ(ComboItems(IDC_SETTINGS_TITLE_COLOUR),
+            (std::vector<std::string>{"白色", "红色", "黑色", "蓝色", "绿色"}));
+  EXPECT_EQ(ComboItems(IDC_SETTINGS_TITLE_TYPE), (std::vector<std::string>{"静止", "滚动"}));
+  Click(IDC_SETTINGS_TITLE_ENABLE);
+  for (int id : titleControls) EXPECT_TRUE(Enabled(id)) << id;
+  Click(IDC_SETTINGS_TITLE_ENABLE);
+  for (int id : titleControls) EXPECT_FALSE(Enabled(id)) << id;
+}
+
+TEST_F(TitleSectionTest, WhatTheTeacherSetsIsStoredAndComesBackAfterARestart) {
+  OpenWith(Defaults());
+  Click(IDC_SETTINGS_TITLE_ENABLE);
+  Type(IDC_SETTINGS_TITLE_TEXT, "高等数学 第三讲");
+  Choose(IDC_SETTINGS_TITLE_POS, 3);
+  Choose(IDC_SETTINGS_TITLE_COLOUR, 1);
+  Type(IDC_SETTINGS_TITLE_SIZE, "36");
+  Choose(IDC_SETTINGS_TITLE_TYPE, 1);
+  EXPECT_EQ(dialog->devicesChanged, 0);
+  Confirm();
+  ASSERT_EQ(dialog->Result(), IDOK);
+  EXPECT_EQ(Stored("EnableTitle"), "1");  // written by OK itself
+  Kept();
+  EXPECT_EQ(Stored("OverlayText"), "高等数学 第三讲");
+  EXPECT_EQ(Stored("OverlayPos"), "RightBottom");
+  EXPECT_EQ(Stored("OverlayFontColor"), "Red");
+  EXPECT_EQ(Stored("OverlayFontSize"), "36");
+  EXPECT_EQ(Stored("OverlayType"), "1");
+  dialog->Destroy();
+
+  // The next start reads them back, and the dialog shows them again.
+  Settings restarted;
+  LoadSettings(restarted, folder.Path() + "\\");
+  EXPECT_EQ(restarted.EnableTitle, 1);
+  EXPECT_EQ(restarted.OverlayText, "高等数学 第三讲");
+  EXPECT_EQ(restarted.OverlayPos, "RightBottom");
+  EXPECT_EQ(restarted.OverlayFontColor, "Red");
+  EXPECT_EQ(restarted.OverlayFontSize, 36);
+  EXPECT_EQ(restarted.OverlayType, 1);
+  OpenWith(restarted);
+  EXPECT_EQ(IsDlgButtonChecked(Hwnd(), IDC_SETTINGS_TITLE_ENABLE), BST_CHECKED);
+  for (int id : titleControls) EXPECT_TRUE(Enabled(id)) << id;
+  EXPECT_EQ(dialog->GetItemText(IDC_SETTINGS_TITLE_TEXT), "高等数学 第三讲");
+  EXPECT_EQ(Shown(IDC_SETTINGS_TITLE_POS), "右下");
+  EXPECT_EQ(Shown(IDC_SETTINGS_TITLE_COLOUR), "红色");
+  EXPECT_EQ(dialog->GetItemText(IDC_SETTINGS_TITLE_SIZE), "36");
+  EXPECT_EQ(Shown(IDC_SETTINGS_TITLE_TYPE), "滚动");
+
+  // Switching it off again is stored too, and the other title settings are kept for later.
+  Click(IDC_SETTINGS_TITLE_ENABLE);
+  Confirm();
+  EXPECT_EQ(Stored("EnableTitle"), "0");
+  Kept();
+  Settings again;
+  LoadSettings(again, folder.Path() + "\\");
+  EXPECT_EQ(again.EnableTitle, 0);
+  EXPECT_EQ(again.OverlayText, "高等数学 第三讲");
+  EXPECT_EQ(again.OverlayPos, "RightBottom");
+}
+
+TEST_F(TitleSectionTest, UnusableEntriesAreMendedOnOk) {
+  const struct {
+    const char* text;
+    const char* size;
+    std::string keptText;
+    int keptSize;
+  } cases[] = {
+      {"", "7", "Lumora", 8},                     // no text: the default title; size below the least
+      {"Title", "9999", "Title", 200},            // size above the most
+      {"Title", "", "Title", 50},                 // no size: the one shown at the start
+      // 51 Chinese characters are 102 bytes: cut to 50 whole characters, not in the middle of one.
+      {nullptr, "20", "", 20},
+  };
+  std::string longText;
+  for (int i = 0; i < 51; ++i) longText += "课";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text ? c.text : "51 characters");
+    DeleteFileA((folder / "Setup.ini").c_str());  // each case from a first start
+    OpenWith(Defaults());
+    Click(IDC_SETTINGS_TITLE_ENABLE);
+    Type(IDC_SETTINGS_TITLE_TEXT, c.text ? c.text : longText);
+    Type(IDC_SETTINGS_TITLE_SIZE, c.size);
+    Confirm();
+    std::string expected = c.text ? c.keptText : longText.substr(0, 100);
+    EXPECT_EQ(dialog->OverlayText, expected);
+    EXPECT_EQ(dialog->OverlayFontSize, c.keptSize);
+    Kept();
+    Settings restarted;
+    LoadSettings(restarted, folder.Path() + "\\");
+    EXPECT_EQ(restarted.OverlayText, expected);
+    EXPECT_EQ(restarted.OverlayFontSize, c.keptSize);
+    dialog->Destroy();
+    dialog.reset();
+  }
+}
+
+TEST_F(TitleSectionTest, TabGoesThroughDevicesAndTitleBeforeOkAndCancel) {
+  Settings settings = Defaults();
+  settings.EnableTitle = 1;
+  OpenWith(settings);
+  std::vector<int> order;
+  HWND control = dialog->Item(IDC_SETTINGS_VIDEO);
+  for (int i = 0; i < 20; ++i) {
+    order.push_back(GetDlgCtrlID(control));
+    control = GetNextDlgTabItem(Hwnd(), control, FALSE);
+    if (control == dialog->Item(IDC_SETTINGS_VIDEO)) break;
+  }
+  EXPECT_EQ(order, (std::vector<int>{IDC_SETTINGS_VIDEO, IDC_SETTINGS_AUDIO, IDC_SETTINGS_LOCATION,
+                                     IDC_SETTINGS_BROWSE, IDC_SETTINGS_TITLE_ENABLE, IDC_SETTINGS_TITLE_TEXT,
+                                     IDC_SETTINGS_TITLE_POS, IDC_SETTINGS_TITLE_COLOUR, IDC_SETTINGS_TITLE_SIZE,
+                                     IDC_SETTINGS_TITLE_TYPE, IDOK, IDCANCEL}));
 }
