@@ -1,7 +1,7 @@
 // A profile of the Windows Media Format stand-in: its version and its streams, each kept as
 // the copy made when it was added.
 #pragma once
-#include "testbed/com/ComObject.h"
+#include "testbed/com/Base.h"
 #include "testbed/wmformat/WmStreamConfig.h"
 
 #include <string>
@@ -13,7 +13,7 @@ class WmProfile : public ComObject, public IWMProfile {
 public:
   explicit WmProfile(WMT_VERSION version) : version_(version) {}
   ~WmProfile() override;
-  TESTBED_IUNKNOWN
+  DSHOW_IUNKNOWN
 
   STDMETHODIMP GetVersion(WMT_VERSION* version) override;
   STDMETHODIMP GetName(WCHAR* name, DWORD* length) override;

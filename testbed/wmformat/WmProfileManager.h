@@ -1,14 +1,14 @@
 // The profile manager of the Windows Media Format stand-in: empty profiles to build on, and
 // the codec information of one Windows Media Video codec and the Windows Media Screen codec.
 #pragma once
-#include "testbed/com/ComObject.h"
+#include "testbed/com/Base.h"
 #include "testbed/wmformat/WmMediaType.h"
 
 namespace testbed {
 
 class WmProfileManager : public ComObject, public IWMProfileManager, public IWMCodecInfo2 {
 public:
-  TESTBED_IUNKNOWN
+  DSHOW_IUNKNOWN
 
   // IWMProfileManager: profiles of versions 4.0 to 9.0; stored and system profiles are not offered.
   STDMETHODIMP CreateEmptyProfile(WMT_VERSION version, IWMProfile** profile) override;

@@ -1,7 +1,7 @@
 // A stream of a profile (and a format of the codec information): IWMStreamConfig with the
 // stream's media type through IWMMediaProps.
 #pragma once
-#include "testbed/com/ComObject.h"
+#include "testbed/com/Base.h"
 #include "testbed/wmformat/WmMediaType.h"
 
 #include <string>
@@ -11,7 +11,7 @@ namespace testbed {
 class WmStreamConfig : public ComObject, public IWMStreamConfig, public IWMMediaProps {
 public:
   explicit WmStreamConfig(const GUID& streamType) : streamType_(streamType) {}
-  TESTBED_IUNKNOWN
+  DSHOW_IUNKNOWN
 
   // Reads every setting of `config` (which may come from elsewhere) into a new stream.
   static HRESULT CopyOf(IWMStreamConfig* config, WmStreamConfig** out);

@@ -4,8 +4,8 @@
 #include "testbed/wmformat/WmStreamConfig.h"
 
 #include <nserror.h>
+#include <strsafe.h>
 
-#include <cstdio>
 #include <vector>
 
 namespace testbed {
@@ -27,7 +27,7 @@ std::wstring Describe(WmStreamConfig* stream) {
   const WM_MEDIA_TYPE* type = stream->MediaType().Get();
   const VIDEOINFOHEADER* info = stream->MediaType().VideoInfo();
   wchar_t text[512];
-  swprintf(text, 512, L"stream %u \"%ls\" %ls %ldx%ld %lu bps, format %lu bps %.1f s/frame, buffer %lu ms",
+  StringCchPrintfW(text, 512, L"stream %u \"%ls\" %ls %ldx%ld %lu bps, format %lu bps %.1f s/frame, buffer %lu ms",
            stream->Number(), stream->Name().c_str(), GuidText(type->subtype).c_str(),
            info ? info->bmiHeader.biWidth : 0L, info ? info->bmiHeader.biHeight : 0L, stream->BitRate(),
            info ? info->dwBitRate : 0UL, info ? info->AvgTimePerFrame / 1e7 : 0.0, window);

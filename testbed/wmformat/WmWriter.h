@@ -3,7 +3,7 @@
 // writing cannot begin. When LUMORA_TESTBED_WM_REPORT names a file, every profile, file name
 // and end of writing is noted there as a line of text, for checks from outside the process.
 #pragma once
-#include "testbed/com/ComObject.h"
+#include "testbed/com/Base.h"
 #include "testbed/wmformat/WmMediaType.h"
 
 #include <nserror.h>
@@ -20,7 +20,7 @@ class WmInputProps : public ComObject, public IWMInputMediaProps {
 public:
   WmInputProps(std::wstring connection, const GUID& majorType, WmMediaType type)
       : connection_(std::move(connection)), majorType_(majorType), type_(std::move(type)) {}
-  TESTBED_IUNKNOWN
+  DSHOW_IUNKNOWN
 
   STDMETHODIMP GetType(GUID* type) override;
   STDMETHODIMP GetMediaType(WM_MEDIA_TYPE* type, DWORD* size) override { return type_.CopyTo(type, size); }
@@ -42,7 +42,7 @@ private:
 class WmWriter : public ComObject, public IWMWriter {
 public:
   ~WmWriter() override;
-  TESTBED_IUNKNOWN
+  DSHOW_IUNKNOWN
 
   STDMETHODIMP SetProfileByID(REFGUID) override { return E_NOTIMPL; }
   // Takes a profile of this runtime with at least one stream; each stream needs a bit rate

@@ -5,9 +5,9 @@
 #include "testbed/wmformat/WmProfileManager.h"
 #include "testbed/wmformat/WmWriter.h"
 
-namespace testbed {
+namespace dshow {
 LONG g_liveObjects = 0;
-}  // namespace testbed
+}  // namespace dshow
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(instance);

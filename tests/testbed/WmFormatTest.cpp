@@ -17,10 +17,10 @@
 
 using namespace testbed;
 
-namespace testbed {
+namespace dshow {
 // The count of live objects that the DLL's module keeps; here it shows leaks.
 LONG g_liveObjects = 0;
-}  // namespace testbed
+}  // namespace dshow
 
 namespace {
 class WmFormatStandIn : public ::testing::Test {
