@@ -4,7 +4,7 @@
 #include "recorder/AviCapture.h"
 #include "recorder/FinishRecording.h"
 #include "recorder/FrameLoop.h"
-#include "recorder/PartLimit.h"
+#include "recorder/PartWriter.h"
 #include "recorder/RecorderState.h"
 #include "recorder/RecoveryNote.h"
 #include "recorder/TempPaths.h"
@@ -12,12 +12,8 @@
 #include "recorder/audio/Mci.h"
 #include "recorder/audio/RecordingLine.h"
 #include "recorder/audio/WaveIn.h"
-#include "recorder/recovery/AviCheck.h"
-#include "recorder/recovery/RecordingParts.h"
 
 #include <cstring>
-#include <memory>
-#include <vector>
 
 namespace {
 UniqueHandle captureIdle;
@@ -146,110 +142,6 @@ DWORD WINAPI CaptureThread(void*) {
   if (!successorStarted) MarkCaptureIdle();
   return 0;
 }
-
-namespace {
-// The file a part ends up in: the file written itself, or with sound the part's place beside
-// the output path, where the merge puts it.
-std::string PartFinalPath(const RecorderState& state) {
-  if (state.audioMode == AudioNone) return state.tempVideoPath;
-  return RecordingPartPath(state.outputPath, state.partNumber);
-}
-
-// The AVI file of the current part and its recovery record; a long recording closes a full
-// part and goes on in the next one.
-class PartWriter {
-public:
-  PartWriter(const CaptureRectangle& rectangle, DWORD rate) : rectangle_(rectangle), rate_(rate) {}
-
-  AviSetUp Open() {
-    avi_ = std::make_unique<AviCapture>();
-    return avi_->Open(Recorder().tempVideoPath, rectangle_, rate_);
-  }
-
-  void BeginRecord(const std::string& soundPath) {
-    RecorderState& state = Recorder();
-    recovery_ = RecoveryNote();
-    recovery_.Begin(*avi_, state.tempVideoPath, PartFinalPath(state), soundPath);
-  }
-
-  // Writes a frame taken at stream position `index` of the recording.
-  HRESULT Write(BITMAPINFOHEADER* frame, uint32_t index) {
-    RecorderState& state = Recorder();
-    uint32_t position = index - partStart_;
-    // After a stop no new part is begun: the last frame still fits, the limit keeps room for it.
-    if (framesInPart_ > 0 && state.recording.load() == 1 &&
-        PartWouldPassLimit(FileBytesOnDisk(state.tempVideoPath), lastPosition_, position,
-                           frame->biSizeImage, state.partByteLimit)) {
-      HRESULT next = NextPart();
-      if (next != 0) return next;
-      partStart_ = index;
-      position = 0;
-    }
-    HRESULT written = avi_->WriteFrame(frame, position);
-    if (written == 0) {
-      recovery_.FrameWritten();
-      lastPosition_ = position;
-      ++framesInPart_;
-      ++state.framesWritten;
-    }
-    return written;
-  }
-
-  // Releases the current part's file; the part is complete.
-  void Close() {
-    avi_->FreeOptions();
-    avi_->Close();
-  }
-
-  // The current part is done with: without sound it is the final file and its record goes (after
-  // a failed write only when the file reads back whole); with sound the merge still needs it, so
-  // it and its record are kept.
-  void PartDone(bool afterFailure) {
-    RecorderState& state = Recorder();
-    if (state.audioMode == AudioNone) {
-      AviFacts facts;
-      if (!afterFailure || CheckAviFile(state.tempVideoPath, &facts)) recovery_.Finished();
-    } else {
-      state.earlierParts.push_back({state.tempVideoPath, PartFinalPath(state)});
-      keptRecords_.push_back(std::move(recovery_));
-      recovery_ = RecoveryNote();
-    }
-  }
-
-  void Finished() {
-    recovery_.Finished();
-    for (RecoveryNote& note : keptRecords_) note.Finished();
-  }
-
-  AviCapture& Avi() { return *avi_; }
-  uint32_t FramesInPart() const { return framesInPart_; }
-
-private:
-  HRESULT NextPart() {
-    RecorderState& state = Recorder();
-    avi_->FreeOptions();
-    avi_->Close();
-    PartDone(false);
-    ++state.partNumber;
-    framesInPart_ = 0;
-    lastPosition_ = 0;
-    if (!ChooseTempVideoPath()) return AVIERR_FILEOPEN;
-    AviSetUp setUp = Open();
-    if (setUp != AviSetUp::Ready) return avi_->LastResult() != 0 ? avi_->LastResult() : AVIERR_ERROR;
-    BeginRecord(std::string());
-    return 0;
-  }
-
-  CaptureRectangle rectangle_;
-  DWORD rate_;
-  std::unique_ptr<AviCapture> avi_;
-  RecoveryNote recovery_;
-  std::vector<RecoveryNote> keptRecords_;
-  uint32_t partStart_ = 0;
-  uint32_t lastPosition_ = 0;
-  uint32_t framesInPart_ = 0;
-};
-}  // namespace
 
 bool RunCapture(int left, int top, int width, int height, DWORD rate) {
   RecorderState& state = Recorder();
