@@ -2,7 +2,10 @@
 
 #include "framework/Handles.h"
 #include "lessons/LessonList.h"
+#include "lessons/ScreenPartsScript.h"
 #include "mainwnd/LessonDuration.h"
+#include "recorder/recovery/AviCheck.h"
+#include "recorder/recovery/RecordingParts.h"
 #include "recorder/recovery/RecoveryRecord.h"
 
 #include <windows.h>
@@ -12,6 +15,17 @@ bool HasDuration(const std::string& htmlDir) {
   char value[80] = {};
   GetPrivateProfileStringA("TimeInfo", "time", "", value, sizeof(value), (htmlDir + "\\time.ini").c_str());
   return value[0] != '\0';
+}
+
+// The length of the screen recording: the lengths of its parts added up.
+long RecordingSeconds(const std::string& htmlDir) {
+  uint64_t milliseconds = 0;
+  for (const std::string& part : ExistingRecordingParts(htmlDir + "\\screen.avi")) {
+    AviFacts facts;
+    if (CheckAviFile(part, &facts) && facts.rate != 0)
+      milliseconds += uint64_t(facts.length) * facts.scale * 1000 / facts.rate;
+  }
+  return static_cast<long>((milliseconds + 500) / 1000);
 }
 
 std::vector<std::string> RecordsIn(const std::string& htmlDir) {
@@ -30,18 +44,26 @@ std::vector<RecoveredLesson> RecoverInterruptedLessons(const std::string& saveDi
   std::vector<RecoveredLesson> recovered;
   for (const LessonEntry& lesson : FindLessons(saveDir)) {
     std::string htmlDir = LessonFolderPath(saveDir, lesson.folderName) + "\\html";
+    size_t first = recovered.size();
+    bool usable = false;
     for (const std::string& record : RecordsIn(htmlDir)) {
       RecoveredLesson result;
       result.folderName = lesson.folderName;
       result.report = RepairRecording(record);
       RepairOutcome outcome = result.report.outcome;
-      // The stop writes the length; a recording cut off before it gets the length its frames cover.
-      if ((outcome == RepairOutcome::Repaired || outcome == RepairOutcome::AlreadyComplete) &&
-          !HasDuration(htmlDir)) {
-        LessonDuration(htmlDir, result.report.Seconds());
-        result.durationWritten = true;
-      }
+      usable = usable || outcome == RepairOutcome::Repaired || outcome == RepairOutcome::AlreadyComplete;
       recovered.push_back(result);
+    }
+    if (first == recovered.size()) continue;
+    // A long recording is several files; the page lists all that are now whole.
+    WriteScreenPartsScript(htmlDir);
+    // The stop writes the length; a recording cut off before it gets the length its parts cover,
+    // once every part has been repaired.
+    if (usable && !HasDuration(htmlDir)) {
+      long seconds = RecordingSeconds(htmlDir);
+      if (seconds == 0) seconds = recovered[first].report.Seconds();
+      LessonDuration(htmlDir, seconds);
+      recovered[first].durationWritten = true;
     }
   }
   return recovered;

@@ -8,6 +8,7 @@
 #include "framework/Handles.h"
 #include "framework/PaintingWait.h"
 #include "framework/Text.h"
+#include "lessons/ScreenPartsScript.h"
 #include "mainwnd/LessonDuration.h"
 #include "mainwnd/LessonFolder.h"
 #include "mainwnd/Snapshot.h"
@@ -103,6 +104,7 @@ void MainDialog::StopRecording() {
     OnStop();
     WaitForScreenFile();
     LessonDuration(CurrentLessonDir, static_cast<long>(time(nullptr) - recordingStartTime));
+    WriteScreenPartsScript(CurrentLessonDir);
     ExitProcess(0);
   }
   control = nullptr;
@@ -119,6 +121,8 @@ void MainDialog::StopRecording() {
   OnStop();
   engine.screenWriter.EndWriting();
   LessonDuration(CurrentLessonDir, static_cast<long>(time(nullptr) - recordingStartTime));
+  // A long recording was kept as several screen files; its course page lists them in order.
+  WriteScreenPartsScript(CurrentLessonDir);
   FillLessonList();
   SetForegroundWindow(hwnd_);
 }

@@ -9,7 +9,11 @@
 namespace {
 // Video for Windows 1.10 brought the AVI file library used here.
 constexpr WORD kMinimumVfwVersion = 0x010A;
+
+AviStreamWriteCall streamWrite = AVIStreamWrite;
 }  // namespace
+
+void SetAviStreamWriteForTests(AviStreamWriteCall call) { streamWrite = call ? call : AVIStreamWrite; }
 
 AVICOMPRESSOPTIONS CaptureCompressOptions() {
   AVICOMPRESSOPTIONS options = {};
@@ -63,7 +67,7 @@ AviSetUp AviCapture::Open(const std::string& path, const CaptureRectangle& recta
 }
 
 HRESULT AviCapture::WriteFrame(BITMAPINFOHEADER* frame, uint32_t index) {
-  lastResult_ = AVIStreamWrite(compressedStream_, static_cast<LONG>(index), 1, DibPixels(frame),
+  lastResult_ = streamWrite(compressedStream_, static_cast<LONG>(index), 1, DibPixels(frame),
                                static_cast<LONG>(frame->biSizeImage), 0, nullptr, nullptr);
   return lastResult_;
 }

@@ -41,5 +41,10 @@ private:
   HRESULT lastResult_ = 0;
 };
 
+// The frame write call (AVIStreamWrite); tests replace it to make a write fail as a full disk
+// would. nullptr restores the real call.
+using AviStreamWriteCall = HRESULT(WINAPI*)(PAVISTREAM, LONG, LONG, LPVOID, LONG, DWORD, LONG*, LONG*);
+void SetAviStreamWriteForTests(AviStreamWriteCall call);
+
 // The capture's compression options: MS Video 1, quality 8000, a key frame every 200 frames.
 AVICOMPRESSOPTIONS CaptureCompressOptions();

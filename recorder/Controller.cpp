@@ -4,6 +4,7 @@
 #include "recorder/AviCapture.h"
 #include "recorder/FinishRecording.h"
 #include "recorder/FrameLoop.h"
+#include "recorder/PartWriter.h"
 #include "recorder/RecorderState.h"
 #include "recorder/RecoveryNote.h"
 #include "recorder/TempPaths.h"
@@ -93,6 +94,9 @@ void OnRecord(HWND callbackWindow, const char* outputPath, int audioSource) {
     PrepareSystemSoundAudio();
   }
   strncpy(state.outputPath, outputPath ? outputPath : "", kOutputPathBytes - 1);
+  state.partNumber = 1;
+  state.earlierParts.clear();
+  state.framesWritten = 0;
   state.outputPath[kOutputPathBytes - 1] = '\0';
   ReadScreenSize(state);
   state.captureRectangle = {0, 0, state.screenWidth - 1, state.screenHeight - 1};
@@ -143,36 +147,38 @@ bool RunCapture(int left, int top, int width, int height, DWORD rate) {
   RecorderState& state = Recorder();
   AudioMode mode = state.audioMode;
   CaptureRectangle rectangle = {left, top, left + width - 1, top + height - 1};
-  AviCapture avi;
-  AviSetUp setUp = avi.Open(state.tempVideoPath, rectangle, rate);
+  PartWriter part(rectangle, rate);
+  AviSetUp setUp = part.Open();
   if (setUp == AviSetUp::VideoForWindowsTooOld || setUp == AviSetUp::NoProbeFrame) return false;
 
   FrameLoopEnd end = FrameLoopEnd::Stopped;
-  RecoveryNote recovery;
   if (setUp == AviSetUp::Ready) {
     StartSound(mode);
     // The microphone's WAV file is written as it records, so it is recoverable; the MCI device
     // saves its sound only at the stop.
-    recovery.Begin(avi, state.tempVideoPath, state.outputPath,
-                   mode == AudioMicrophone ? state.tempSoundPath : std::string());
-    end = RunFrameLoop(rectangle, [&avi, &recovery](BITMAPINFOHEADER* frame, uint32_t index) {
-      HRESULT written = avi.WriteFrame(frame, index);
-      if (written == 0) recovery.FrameWritten();
-      return written;
+    part.BeginRecord(mode == AudioMicrophone ? state.tempSoundPath : std::string());
+    end = RunFrameLoop(rectangle, [&part](BITMAPINFOHEADER* frame, uint32_t index) {
+      return part.Write(frame, index);
     });
   }
-  avi.FreeOptions();
+  part.Avi().FreeOptions();
   StopSound(mode);
-  avi.Close();
+  part.Close();
 
-  if (avi.LastResult() != 0) {
+  if (part.Avi().LastResult() != 0) {
+    // The frames written so far stay: the restart records into a part file of its own.
+    if (part.FramesInPart() > 0) {
+      part.PartDone(true);
+      ++state.partNumber;
+    }
     if (state.CompressorFallback != kFourccMsvc && RestartCapture()) return true;
     RequestStop();
     return false;
   }
-  // A frame without memory ends the recording with the frames written so far.
-  if (end == FrameLoopEnd::OutOfMemory) RequestStop();
+  // A frame without memory, or a next part that could not be begun, ends the recording with the
+  // frames written so far.
+  if (end != FrameLoopEnd::Stopped) RequestStop();
   FinishRecording();
-  recovery.Finished();
+  part.Finished();
   return false;
 }

@@ -3,10 +3,12 @@
 #include "framework/Handles.h"
 #include "recorder/RecorderState.h"
 #include "recorder/audio/WaveIn.h"
+#include "recorder/recovery/RecordingParts.h"
 
 #include <windows.h>
 #include <vfw.h>
 #include <algorithm>
+#include <vector>
 
 namespace {
 // Streams of the merge, released at the end of every path.
@@ -153,13 +155,21 @@ void ApplyMergeOutcome(MergeResult result, const std::string& videoPath,
 
 void FinishRecording() {
   RecorderState& state = Recorder();
-  std::string finalPath = state.outputPath;
   if (state.audioMode == AudioNone) return;
+  std::vector<RecordedPart> parts = std::move(state.earlierParts);
+  state.earlierParts.clear();
+  parts.push_back({state.tempVideoPath, RecordingPartPath(state.outputPath, state.partNumber)});
+  // The sound is joined to the first part; the parts after it keep their picture alone.
+  for (size_t i = 1; i < parts.size(); ++i) {
+    MoveFileExA(parts[i].videoPath.c_str(), parts[i].finalPath.c_str(),
+                MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+  }
+  const std::string& videoPath = parts.front().videoPath;
+  const std::string& finalPath = parts.front().finalPath;
   // A final file that stays locked leaves both temporary files in place.
   if (!ProbeFinalFile(finalPath)) return;
-  MergeResult result = MergeAudioVideo(state.tempVideoPath, state.tempSoundPath, finalPath,
-                                       CurrentInterleave());
-  ApplyMergeOutcome(result, state.tempVideoPath, state.tempSoundPath, finalPath);
+  MergeResult result = MergeAudioVideo(videoPath, state.tempSoundPath, finalPath, CurrentInterleave());
+  ApplyMergeOutcome(result, videoPath, state.tempSoundPath, finalPath);
 }
 
 BOOL CALLBACK PumpMessages(int) {

@@ -17,4 +17,8 @@ void ResetRecorderState() {
   state.tempSoundPath.clear();
   state.tempDirectoryChoice = 0;
   state.CompressorFallback = 0;
+  state.partNumber = 1;
+  state.partByteLimit = kPartByteLimit;
+  state.earlierParts.clear();
+  state.framesWritten = 0;
 }

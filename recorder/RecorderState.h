@@ -2,7 +2,9 @@
 #pragma once
 #include <windows.h>
 #include <atomic>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 enum AudioMode : int { AudioNone = 0, AudioMicrophone = 1, AudioSystemSound = 2 };
 
@@ -17,6 +19,15 @@ struct CaptureRectangle {
 };
 
 constexpr size_t kOutputPathBytes = 260;
+// A recording's AVI file is closed and the next part begun before it reaches this size.
+constexpr uint64_t kPartByteLimit = 1ull << 30;
+
+// One part of a recording with sound: the temporary picture file and the part's final path.
+struct RecordedPart {
+  std::string videoPath;
+  std::string finalPath;
+};
+
 constexpr DWORD kFourccMsvc = mmioFOURCC('M', 'S', 'V', 'C');
 
 struct RecorderState {
@@ -33,6 +44,13 @@ struct RecorderState {
   // 0: the Windows temp folder may be used; 1: it was unusable, the program's folder is used.
   int tempDirectoryChoice = 0;
   DWORD CompressorFallback = 0;
+  // The part of the recording that the capture writes (1: the output path itself).
+  int partNumber = 1;
+  uint64_t partByteLimit = kPartByteLimit;
+  // Frames written into the recording's parts since the last _OnRecord@12 (capture thread only).
+  uint32_t framesWritten = 0;
+  // With sound: the parts before the current one, for the merge at the end.
+  std::vector<RecordedPart> earlierParts;
 };
 
 RecorderState& Recorder();

@@ -3,6 +3,7 @@
 #include "framework/Handles.h"
 #include "framework/Text.h"
 #include "recorder/RecorderState.h"
+#include "recorder/recovery/RecordingParts.h"
 
 #include <windows.h>
 #include <cstdlib>
@@ -67,8 +68,10 @@ std::string TempDirectory() {
 
 bool ChooseTempVideoPath() {
   RecorderState& state = Recorder();
-  std::string first = state.outputPath;
-  if (state.audioMode != AudioNone) first = CutBeforeLastBackslash(first) + "\\~temp.avi";
+  // Each part of a long recording, and a restart after a failed write, has a file of its own.
+  std::string first = RecordingPartPath(state.outputPath, state.partNumber);
+  if (state.audioMode != AudioNone)
+    first = RecordingPartPath(CutBeforeLastBackslash(state.outputPath) + "\\~temp.avi", state.partNumber);
   state.tempVideoPath = ChooseCreatablePath(first, ".avi");
   return !state.tempVideoPath.empty();
 }

@@ -1,4 +1,5 @@
 // The course template as the build puts it into the program folder.
+#include "lessons/ScreenPartsScript.h"
 #include "lessons/SubjectFile.h"
 #include "mainwnd/LessonFolder.h"
 
@@ -25,6 +26,8 @@ TEST(CourseTemplate, HoldsThePageAndAChineseStartingSubjectInTheAnsiCodePage) {
   EXPECT_NE(page.find("html/subject.js"), std::string::npos);
   EXPECT_NE(page.find("html/video.wmv"), std::string::npos);
   EXPECT_NE(page.find("html/screen.avi"), std::string::npos);
+  EXPECT_NE(page.find("<script src=\"html/screen.js\"></script>"), std::string::npos);
+  EXPECT_NE(page.find("screenParts"), std::string::npos);
 
   std::string subject = ReadFileBytes(program + "template\\html\\subject.txt");
   ASSERT_FALSE(subject.empty());
@@ -45,4 +48,26 @@ TEST(CourseTemplate, ANewLessonFromTheShippedTemplateCanBeOpenedAsAPage) {
   EXPECT_NE(ReadFileBytes(save / "20110729143005\\index.htm").find("<!DOCTYPE html>"), std::string::npos);
   EXPECT_EQ(ReadSubjectFileBytes(outputs.lessonDir + "\\subject.txt"), "期中复习<br>主讲：张老师");
   EXPECT_NE(ReadFileBytes(outputs.lessonDir + "\\subject.js").find("\\u671f\\u4e2d"), std::string::npos);
+}
+
+TEST(CourseTemplate, AScreenRecordingOfSeveralPartsIsListedInPlayingOrder) {
+  TempDir html;
+  std::string script = html / "screen.js";
+  // One part needs no list.
+  ASSERT_TRUE(WriteFileBytes(html / "screen.avi", "a"));
+  EXPECT_TRUE(WriteScreenPartsScript(html.Path()));
+  EXPECT_EQ(GetFileAttributesA(script.c_str()), INVALID_FILE_ATTRIBUTES);
+  // Parts 2 to 11: "screen-10.avi" comes after "screen-9.avi", not after "screen-1".
+  for (int part = 2; part <= 11; ++part) ASSERT_TRUE(WriteFileBytes(html / Format("screen-%d.avi", part), "b"));
+  ASSERT_TRUE(WriteFileBytes(html / "screen-13.avi", "not after a gap"));
+  EXPECT_TRUE(WriteScreenPartsScript(html.Path()));
+  std::string text = ReadFileBytes(script);
+  EXPECT_EQ(text.rfind("var screenParts = [\"html/screen.avi\", \"html/screen-2.avi\", ", 0), 0u) << text;
+  EXPECT_NE(text.find("\"html/screen-9.avi\", \"html/screen-10.avi\", \"html/screen-11.avi\"];\r\n"), std::string::npos);
+  EXPECT_EQ(text.find("screen-13"), std::string::npos);
+  // A list that is there is kept right when the parts change.
+  for (int part = 3; part <= 11; ++part) DeleteFileA((html / Format("screen-%d.avi", part)).c_str());
+  EXPECT_TRUE(WriteScreenPartsScript(html.Path()));
+  EXPECT_EQ(ReadFileBytes(script), "var screenParts = [\"html/screen.avi\", \"html/screen-2.avi\"];\r\n");
+  EXPECT_EQ(ScreenPartsScriptText({"课.avi"}), "var screenParts = [\"html/\\u8bfe.avi\"];\r\n");
 }

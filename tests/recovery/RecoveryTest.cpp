@@ -233,4 +233,33 @@ TEST(InterruptedLessons, ALessonCutOffGetsItsFileAndLengthOnceAndAStoppedOneKeep
   EXPECT_TRUE(CheckAviFile(cut + "\\screen.avi", nullptr));
   EXPECT_TRUE(RecoverInterruptedLessons(save.Path()).empty());
 }
+TEST(InterruptedLessons, ALongRecordingCutOffInItsThirdPartIsRepairedListedAndTimedWhole) {
+  TempDir save;
+  std::string lesson = save / "20240302080000";
+  std::string html = lesson + "\\html";
+  CreateDirectoryA(lesson.c_str(), nullptr);
+  CreateDirectoryA(html.c_str(), nullptr);
+  WriteFileBytes(lesson + "\\index.htm", "<html></html>");
+  // Two parts finished whole (their records gone, as after a rollover) of 10 s each, then a
+  // third of 5 s cut off by a kill.
+  for (const char* name : {"screen.avi", "screen-2.avi"}) {
+    std::string part = html + "\\" + name;
+    ASSERT_TRUE(RecordCorner(part, part, "", 500));
+    DeleteRecoveryRecord(RecoveryRecordPath(part));
+  }
+  std::string third = html + "\\screen-3.avi";
+  ASSERT_TRUE(RecordCorner(third, third, "", 250));
+  ASSERT_TRUE(CutOffLikeAKill(third, 0));
+
+  std::vector<RecoveredLesson> results = RecoverInterruptedLessons(save.Path());
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].report.outcome, RepairOutcome::Repaired);
+  EXPECT_TRUE(results[0].durationWritten);
+  EXPECT_TRUE(CheckAviFile(third, nullptr));
+  char value[80] = {};
+  GetPrivateProfileStringA("TimeInfo", "time", "", value, sizeof(value), (html + "\\time.ini").c_str());
+  EXPECT_STREQ(value, "00:00:25");
+  EXPECT_EQ(ReadFileBytes(html + "\\screen.js"),
+            "var screenParts = [\"html/screen.avi\", \"html/screen-2.avi\", \"html/screen-3.avi\"];\r\n");
+}
 }  // namespace

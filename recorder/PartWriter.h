@@ -1,0 +1,50 @@
+// The AVI file that a capture run writes its frames into, as a sequence of parts: when the
+// current part would pass the part size (PartLimit.h) it is closed whole and the recording goes
+// on in the next part's file (recovery/RecordingParts.h), starting again at position 0 with a key
+// frame. Each part has its own recovery record while it is written.
+#pragma once
+#include "recorder/AviCapture.h"
+#include "recorder/RecorderState.h"
+#include "recorder/RecoveryNote.h"
+
+#include <windows.h>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class PartWriter {
+public:
+  PartWriter(const CaptureRectangle& rectangle, DWORD rate) : rectangle_(rectangle), rate_(rate) {}
+
+  // Opens the recorder state's temporary video path as the current part.
+  AviSetUp Open();
+  // Writes the current part's recovery record (the sound file only for the first part).
+  void BeginRecord(const std::string& soundPath);
+  // Writes a frame taken at stream position `index` of the recording, beginning the next part
+  // first when this one is full (never after a stop was requested).
+  HRESULT Write(BITMAPINFOHEADER* frame, uint32_t index);
+  // Releases the current part's file.
+  void Close();
+  // The current part is done with: without sound it is the final file and its record goes
+  // (after a failure only when the file reads back whole); with sound the merge still needs it,
+  // so it is listed in the recorder state and its record kept until the end.
+  void PartDone(bool afterFailure);
+  // The recording is finished: the remaining records go.
+  void Finished();
+
+  AviCapture& Avi() { return *avi_; }
+  uint32_t FramesInPart() const { return framesInPart_; }
+
+private:
+  HRESULT NextPart();
+
+  CaptureRectangle rectangle_;
+  DWORD rate_;
+  std::unique_ptr<AviCapture> avi_;
+  RecoveryNote recovery_;
+  std::vector<RecoveryNote> keptRecords_;
+  uint32_t partStart_ = 0;
+  uint32_t lastPosition_ = 0;
+  uint32_t framesInPart_ = 0;
+};

@@ -1,0 +1,173 @@
+// Long recordings: a recording that would pass the part size goes on in the next file, and a
+// failed write's restart records into a new part and keeps the frames already written. The
+// part size is lowered so that parts of a few kilobytes stand for parts of 1 GiB.
+// check_long_recording.sh runs "LongRecording.RollsOver*" with LUMORA_PARTS_OUT set and then
+// decodes the parts with ffmpeg.
+#include "recorder/AviCapture.h"
+#include "recorder/Controller.h"
+#include "recorder/PartLimit.h"
+#include "recorder/RecorderState.h"
+#include "recorder/TempPaths.h"
+#include "recorder/recovery/AviCheck.h"
+#include "recorder/recovery/RecordingParts.h"
+#include "recorder/recovery/RecoveryRecord.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+class LongRecording : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(CreateCaptureIdleEvent()); }
+  static void TearDownTestSuite() { CloseCaptureIdleEvent(); }
+  void SetUp() override {
+    ResetRecorderState();
+    const char* out = std::getenv("LUMORA_PARTS_OUT");
+    folder_ = out && *out ? std::string(out) : dir_.Path();
+  }
+  void TearDown() override {
+    SetAviStreamWriteForTests(nullptr);
+    RequestStop();
+    EXPECT_TRUE(WaitForCaptureIdle(60000));
+    ResetRecorderState();
+  }
+  // A capture of the screen's top-left 64 x 48 pixels into `name` in the test's folder.
+  void PrepareCorner(const std::string& name) {
+    std::string path = folder_ + "\\" + name;
+    strcpy(Recorder().outputPath, path.c_str());
+    Recorder().captureRectangle = {0, 0, 63, 47};
+  }
+  TempDir dir_;
+  std::string folder_;
+};
+
+// Frames with a picture in a part, and whether the part reads back as a whole AVI file.
+uint32_t PictureFrames(const std::string& path) {
+  AviFacts facts;
+  if (!CheckAviFile(path, &facts)) return 0;
+  return facts.videoEntries - facts.emptyFrames;
+}
+
+bool HasRecoveryRecord(const std::string& path) {
+  return GetFileAttributesA(RecoveryRecordPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::atomic<int> writeCalls{0};
+int failingCall = 0;
+
+// The real write, except that one call fails as a write to a full disk does.
+HRESULT WINAPI WriteFailingOnce(PAVISTREAM stream, LONG start, LONG samples, LPVOID buffer, LONG bytes,
+                                DWORD flags, LONG* samplesWritten, LONG* bytesWritten) {
+  if (++writeCalls == failingCall) return AVIERR_FILEWRITE;
+  return AVIStreamWrite(stream, start, samples, buffer, bytes, flags, samplesWritten, bytesWritten);
+}
+}  // namespace
+
+TEST(RecordingParts, AreNamedAfterTheFirstAndListedInOrderUpToTheFirstGap) {
+  EXPECT_EQ(RecordingPartPath("C:\\l\\html\\screen.avi", 1), "C:\\l\\html\\screen.avi");
+  EXPECT_EQ(RecordingPartPath("C:\\l\\html\\screen.avi", 2), "C:\\l\\html\\screen-2.avi");
+  EXPECT_EQ(RecordingPartPath("C:\\l\\html\\screen.avi", 12), "C:\\l\\html\\screen-12.avi");
+  // A dot in a folder name is no extension.
+  EXPECT_EQ(RecordingPartPath("C:\\v1.2\\screen", 3), "C:\\v1.2\\screen-3");
+  TempDir dir;
+  for (const char* name : {"screen.avi", "screen-2.avi", "screen-3.avi", "screen-5.avi"})
+    ASSERT_TRUE(WriteFileBytes(dir / name, "x"));
+  CreateDirectoryA((dir / "other-2.avi").c_str(), nullptr);
+  std::vector<std::string> parts = ExistingRecordingParts(dir / "screen.avi");
+  ASSERT_EQ(parts.size(), 3u);
+  EXPECT_EQ(parts[2], dir / "screen-3.avi");
+  // A folder is no part.
+  EXPECT_TRUE(ExistingRecordingParts(dir / "other.avi").empty());
+}
+
+TEST(PartLimit, KeepsRoomForTheFrameTheSkippedPositionsAndTheWholeIndex) {
+  const uint32_t fullHd = 1920 * 1080 * 2;
+  // Half a part written: the next frame fits easily.
+  EXPECT_FALSE(PartWouldPassLimit(kPartByteLimit / 2, 1000, 1001, fullHd, kPartByteLimit));
+  // Room for the frame but not for the 1 MiB of slack.
+  EXPECT_TRUE(PartWouldPassLimit(kPartByteLimit - fullHd - 100, 10, 11, fullHd, kPartByteLimit));
+  // An hour of positions (720000) needs 11 MB of index at the close.
+  uint64_t file = kPartByteLimit - 11 * 1048576ull;
+  EXPECT_FALSE(PartWouldPassLimit(file, 9, 10, 4096, kPartByteLimit));
+  EXPECT_TRUE(PartWouldPassLimit(file, 719999, 720000, 4096, kPartByteLimit));
+  // A long pause leaves one empty chunk per position.
+  EXPECT_TRUE(PartWouldPassLimit(kPartByteLimit - 2 * 1048576ull, 0, 200000, 4096, kPartByteLimit));
+}
+
+TEST_F(LongRecording, RollsOverIntoPartsThatHoldEveryFrameWritten) {
+  PrepareCorner("screen.avi");
+  // A part of about 8 KB: a key frame, some frames and their positions.
+  Recorder().partByteLimit = kPartSlackBytes + 64 * 48 * 2 + 8192;
+  Recorder().recording = 1;
+  StartCapture();
+  Sleep(3000);
+  RequestStop();
+  ASSERT_TRUE(WaitForCaptureIdle(30000));
+
+  std::vector<std::string> parts = ExistingRecordingParts(folder_ + "\\screen.avi");
+  ASSERT_GE(parts.size(), 3u);
+  EXPECT_EQ(static_cast<int>(parts.size()), Recorder().partNumber);
+  uint32_t frames = 0;
+  for (const std::string& part : parts) {
+    AviFacts facts;
+    ASSERT_TRUE(CheckAviFile(part, &facts)) << part;
+    EXPECT_EQ(facts.width, 64) << part;
+    EXPECT_EQ(facts.bitCount, 16u) << part;
+    EXPECT_GE(facts.keyFrames, 1u) << part;
+    EXPECT_LE(FileBytesOnDisk(part), Recorder().partByteLimit) << part;
+    frames += facts.videoEntries - facts.emptyFrames;
+    EXPECT_FALSE(HasRecoveryRecord(part)) << part;
+  }
+  EXPECT_EQ(frames, Recorder().framesWritten);
+  EXPECT_GT(frames, 3u * parts.size() / 2);
+  if (FILE* note = fopen((folder_ + "\\frames.txt").c_str(), "w")) {
+    fprintf(note, "%u %u\n", static_cast<unsigned>(parts.size()), frames);
+    fclose(note);
+  }
+}
+
+TEST_F(LongRecording, AFailedWriteRestartsIntoANewPartAndKeepsTheFramesWritten) {
+  PrepareCorner("screen.avi");
+  writeCalls = 0;
+  failingCall = 25;
+  SetAviStreamWriteForTests(WriteFailingOnce);
+  Recorder().recording = 1;
+  ASSERT_TRUE(ChooseTempVideoPath());
+  // The 25th write fails: the run ends with 24 frames written and starts its one restart.
+  EXPECT_TRUE(RunCapture(0, 0, 64, 48, 200));
+  EXPECT_EQ(Recorder().CompressorFallback, kFourccMsvc);
+  EXPECT_EQ(Recorder().partNumber, 2);
+  std::string first = folder_ + "\\screen.avi", second = folder_ + "\\screen-2.avi";
+  EXPECT_EQ(PictureFrames(first), 24u);
+  // The first part was closed whole, so it needs no repair.
+  EXPECT_FALSE(HasRecoveryRecord(first));
+  Sleep(800);
+  RequestStop();
+  ASSERT_TRUE(WaitForCaptureIdle(30000));
+  EXPECT_EQ(PictureFrames(first), 24u);
+  uint32_t restarted = PictureFrames(second);
+  EXPECT_GT(restarted, 0u);
+  EXPECT_EQ(24u + restarted, Recorder().framesWritten);
+  EXPECT_FALSE(HasRecoveryRecord(second));
+}
+
+TEST_F(LongRecording, ARestartAfterAFailedSetUpUsesTheSameUnwrittenPart) {
+  PrepareCorner("screen.avi");
+  writeCalls = 0;
+  failingCall = 1;
+  SetAviStreamWriteForTests(WriteFailingOnce);
+  Recorder().recording = 1;
+  ASSERT_TRUE(ChooseTempVideoPath());
+  EXPECT_TRUE(RunCapture(0, 0, 64, 48, 200));
+  // Nothing was written before the failure: the restart takes the first part's name.
+  EXPECT_EQ(Recorder().partNumber, 1);
+  Sleep(500);
+  RequestStop();
+  ASSERT_TRUE(WaitForCaptureIdle(30000));
+  EXPECT_GT(PictureFrames(folder_ + "\\screen.avi"), 0u);
+  EXPECT_EQ(GetFileAttributesA((folder_ + "\\screen-2.avi").c_str()), INVALID_FILE_ATTRIBUTES);
+}
