@@ -31,7 +31,7 @@ psnr() {
   local avi=$1 raw=$2 w=$3 h=$4 y=$5
   ffmpeg -nostats -i "$avi" -f rawvideo -pix_fmt rgb555le -s "${w}x${h}" -i "$raw" \
     -lavfi "[0:v]crop=$w:$h:0:$y[a];[a][1:v]psnr" -f null - 2>&1 |
-    sed -n 's/.*PSNR.*average:\([0-9.a-z]*\).*/\1/p'
+    sed -n 's/.*PSNR.*average:\([0-9.a-z]*\).*/\1/p' | awk '{ if ($1 == "inf") print "inf"; else printf "%.2f\n", $1 }'
 }
 field() { sed -n "s/\(^\|.* \)$1=\([0-9.]*\).*/\2/p" <<<"$2"; }
 
