@@ -8,8 +8,8 @@
 # Second table, rate against distortion: our quality swept, and our PSNR at the bytes per frame
 # that ffmpeg's encoder produced, interpolated on our curve (linear in the logarithm of the size).
 # Usage: bench/codec/run.sh [frames]   (builds msvc1_bench in $LUMORA_BUILD first)
-# SIZES, SCENES, QUALITY (default 8000, the recorder's) and QUALITIES (the sweep) narrow or change
-# the run; NO_BUILD=1 uses the built program as it is; EXE names another build of msvc1_bench.
+# SIZES, SCENES, QUALITY (default 8000, the recorder's) and QUALITIES (the sweep; none leaves it
+# out) narrow or change the run; NO_BUILD=1 uses the built program as it is; EXE names another build of msvc1_bench.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../../scripts/env.sh"
@@ -64,7 +64,7 @@ for size in ${SIZES:-1366x768 1920x1080}; do
       "$(field fps "$one")" "$(field fps "$all")" "$(field wallfps "$all")" "$(field threads "$all")" "$our_kb" "$our_psnr" \
       "$ff_fps" "$ff_kb" "$ff_psnr" "$speed")$'\n'
 
-    if [ "$scene" != still ]; then
+    if [ "$scene" != still ] && [ "$qualities" != none ]; then
       # Our curve: bytes per frame and PSNR at each quality of the sweep.
       curve=""
       for q in $qualities; do
