@@ -47,6 +47,8 @@ Msvc1Encoder::Msvc1Encoder(int width, int height, int quality, int threads)
     slice.firstRow = int(int64_t(blockRows_) * i / int64_t(slices_.size()));
     slice.endRow = int(int64_t(blockRows_) * (i + 1) / int64_t(slices_.size()));
     slice.codes.resize(size_t(slice.endRow - slice.firstRow) * size_t(blockColumns_) * msvc1::kMaxBlockBytes);
+    slice.changed.resize(size_t(blockColumns_));
+    slice.scratch.resize(size_t(blockColumns_) * 8 + 16);
   }
 }
 
@@ -77,22 +79,31 @@ void Msvc1Encoder::GatherBlock(const uint8_t* pixels, int column, int row, uint1
   }
 }
 
-void Msvc1Encoder::FindChangedBlocks(const uint8_t* band, const uint8_t* previousBand, int lines,
-                                     uint8_t* changed) const {
-  // Two blocks at a time: the differences of the band's lines are gathered in one register
-  // whose two halves tell the two blocks.
+bool Msvc1Encoder::FindChangedBlocks(const uint8_t* band, const uint8_t* previousBand, int lines,
+                                     uint8_t* changed, uint8_t* scratch) const {
+  // Line by line, so that each line is read straight through: the differences of each pair of
+  // blocks gather in 16 bytes of `scratch`, whose two halves then tell the two blocks.
   const int fullColumns = width_ / 4;
+  int any = 0;
   int column = 0;
-  for (; column + 2 <= fullColumns; column += 2) {
-    __m128i difference = _mm_setzero_si128();
-    for (int r = 0; r < lines; ++r) {
-      const size_t at = r * stride_ + size_t(column) * 8;
-      difference = _mm_or_si128(difference, _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(band + at)),
-                                                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(previousBand + at))));
+  const int pairs = fullColumns / 2;
+  uint8_t* difference = scratch;
+  for (int r = 0; r < lines; ++r) {
+    const uint8_t* a = band + r * stride_;
+    const uint8_t* b = previousBand + r * stride_;
+    for (int pair = 0; pair < pairs; ++pair) {
+      const __m128i d = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + 16 * pair)),
+                                      _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 16 * pair)));
+      __m128i* at = reinterpret_cast<__m128i*>(difference + 16 * pair);
+      _mm_storeu_si128(at, r == 0 ? d : _mm_or_si128(_mm_loadu_si128(at), d));
     }
-    const int same = _mm_movemask_epi8(_mm_cmpeq_epi8(difference, _mm_setzero_si128()));
-    changed[column] = (same & 0x00FF) != 0x00FF;
-    changed[column + 1] = (same & 0xFF00) != 0xFF00;
+  }
+  for (int pair = 0; pair < pairs; ++pair, column += 2) {
+    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(difference + 16 * pair));
+    const int differs = ~_mm_movemask_epi8(_mm_cmpeq_epi8(d, _mm_setzero_si128())) & 0xFFFF;
+    changed[column] = (differs & 0x00FF) != 0;
+    changed[column + 1] = (differs & 0xFF00) != 0;
+    any |= differs;
   }
   // The last single block and a block cut off by the right edge.
   for (; column < blockColumns_; ++column) {
@@ -103,7 +114,9 @@ void Msvc1Encoder::FindChangedBlocks(const uint8_t* band, const uint8_t* previou
       differs = std::memcmp(band + at, previousBand + at, bytes) != 0;
     }
     changed[column] = differs;
+    any |= int(differs);
   }
+  return any != 0;
 }
 
 void Msvc1Encoder::EncodeSlice(const uint8_t* pixels, bool key, Slice& slice) {
@@ -114,12 +127,16 @@ void Msvc1Encoder::EncodeSlice(const uint8_t* pixels, bool key, Slice& slice) {
   slice.coded = false;
   slice.leadingSkips = 0;
   uint16_t block[16];
-  std::vector<uint8_t> changed(size_t(blockColumns_), 1);
+  std::vector<uint8_t>& changed = slice.changed;
+  std::fill(changed.begin(), changed.end(), uint8_t(1));
   for (int row = slice.firstRow; row < slice.endRow; ++row) {
     const int lines = std::min(4, height_ - row * 4);
     const uint8_t* band = pixels + size_t(row) * 4 * stride_;
     uint8_t* previousBand = previous_.data() + size_t(row) * 4 * stride_;
-    if (!key) FindChangedBlocks(band, previousBand, lines, changed.data());
+    if (!key && !FindChangedBlocks(band, previousBand, lines, changed.data(), slice.scratch.data())) {
+      skipped += blockColumns_;
+      continue;
+    }
     bool bandChanged = false;
     for (int column = 0; column < blockColumns_; ++column) {
       if (!changed[size_t(column)]) {

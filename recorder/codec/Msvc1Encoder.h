@@ -41,11 +41,14 @@ private:
     bool coded = false;  // false: every block was skipped (all counted in leadingSkips)
     std::vector<uint8_t> codes;
     size_t size = 0;
+    std::vector<uint8_t> changed;  // per block of the row being coded
+    std::vector<uint8_t> scratch;  // FindChangedBlocks's differences, one byte per byte of a line
   };
 
   void EncodeSlice(const uint8_t* pixels, bool key, Slice& slice);
-  // Marks the blocks of block row `row` that differ from the previous frame.
-  void FindChangedBlocks(const uint8_t* band, const uint8_t* previousBand, int lines, uint8_t* changed) const;
+  // Marks the blocks of a block row that differ from the previous frame; false when none does.
+  bool FindChangedBlocks(const uint8_t* band, const uint8_t* previousBand, int lines, uint8_t* changed,
+                         uint8_t* scratch) const;
   // Copies block (column, row) in bitstream order, repeating the last column and row of the
   // picture where the block reaches beyond it.
   void GatherBlock(const uint8_t* pixels, int column, int row, uint16_t block[16]) const;
