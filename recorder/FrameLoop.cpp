@@ -1,8 +1,10 @@
 #include "recorder/FrameLoop.h"
 
 #include "recorder/Clock.h"
-#include "recorder/PackedDib.h"
 #include "recorder/ScreenFrame.h"
+#include "recorder/codec/Msvc1Driver.h"
+
+#include <mmsystem.h>
 
 uint32_t FrameIndexAt(DWORD elapsedMs) {
   double steps = (elapsedMs / 1000.0) * (1000.0 / kCaptureIntervalMs);
@@ -12,6 +14,37 @@ uint32_t FrameIndexAt(DWORD elapsedMs) {
 namespace {
 bool Recording() { return Recorder().recording.load() == 1; }
 
+FrameLoopStages lastStages;
+
+// Seconds since an arbitrary start, for the stage times.
+double Seconds() {
+  LARGE_INTEGER now, frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  return double(now.QuadPart) / double(frequency.QuadPart);
+}
+
+// At the default timer resolution a Sleep(5) lasts a whole tick of about 15.6 ms; the 5 ms step
+// needs a 1 ms resolution while the loop runs.
+class TimerResolution {
+public:
+  TimerResolution() {
+    TIMECAPS caps = {};
+    if (timeGetDevCaps(&caps, sizeof(caps)) == MMSYSERR_NOERROR) {
+      period_ = caps.wPeriodMin > 1 ? caps.wPeriodMin : 1;
+      if (timeBeginPeriod(period_) != TIMERR_NOERROR) period_ = 0;
+    }
+  }
+  ~TimerResolution() {
+    if (period_) timeEndPeriod(period_);
+  }
+  TimerResolution(const TimerResolution&) = delete;
+  TimerResolution& operator=(const TimerResolution&) = delete;
+
+private:
+  UINT period_ = 0;
+};
+
 // The pause between frames in 50 ms slices, so that a long interval still ends soon after a stop.
 void WaitCaptureInterval() {
   for (DWORD slice = 0; slice < kCaptureIntervalMs / 50 && Recording(); ++slice) Sleep(50);
@@ -19,29 +52,55 @@ void WaitCaptureInterval() {
 }
 }  // namespace
 
+const FrameLoopStages& LastFrameLoopStages() { return lastStages; }
+
 FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& write) {
+  TimerResolution resolution;
+  FrameLoopStages stages;
+  const double loopStart = Seconds();
   DWORD start = RecorderNow();
   bool firstFrame = true;
   uint32_t lastIndex = 0;
+  // One frame block for the whole run: each frame overwrites the one before.
   ScreenGrabber grabber(rectangle.left, rectangle.top, rectangle.Width(), rectangle.Height());
+  FrameLoopEnd end = FrameLoopEnd::Stopped;
   do {
     DWORD elapsed = firstFrame ? 0 : RecorderNow() - start;
-    BITMAPINFOHEADER* frame = grabber.Grab();
-    if (!frame) return FrameLoopEnd::OutOfMemory;
+    const double grabStart = Seconds();
+    grabber.CopyScreen();
+    const double convertStart = Seconds();
+    BITMAPINFOHEADER* frame = grabber.Convert();
+    const double convertEnd = Seconds();
+    stages.grab += convertStart - grabStart;
+    stages.convert += convertEnd - convertStart;
+    if (!frame) {
+      end = FrameLoopEnd::OutOfMemory;
+      break;
+    }
+    ++stages.frames;
     uint32_t index = firstFrame ? 0 : FrameIndexAt(elapsed);
     // A later frame still in step 0 shares the first frame's position and is dropped like any
     // other frame of an already written step.
     bool writeFrame = firstFrame || index > lastIndex;
     firstFrame = false;
     if (writeFrame) {
-      if (write(frame, index) != 0) {
-        FreeDib(frame);
-        return FrameLoopEnd::WriteFailed;
+      const double encodedBefore = Msvc1CompressSeconds();
+      const HRESULT written = write(frame, index);
+      const double encode = Msvc1CompressSeconds() - encodedBefore;
+      stages.encode += encode;
+      stages.write += Seconds() - convertEnd - encode;
+      if (written != 0) {
+        end = FrameLoopEnd::WriteFailed;
+        break;
       }
+      ++stages.written;
       lastIndex = index;
     }
-    FreeDib(frame);
+    const double waitStart = Seconds();
     WaitCaptureInterval();
+    stages.wait += Seconds() - waitStart;
   } while (Recording());
-  return FrameLoopEnd::Stopped;
+  stages.total = Seconds() - loopStart;
+  lastStages = stages;
+  return end;
 }

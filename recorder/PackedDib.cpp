@@ -13,29 +13,38 @@ SIZE_T DibBlockBytes(LONG width, LONG height, WORD bitCount) {
          sizeof(BITMAPINFOHEADER);
 }
 
-HGLOBAL BitmapToDib(HBITMAP bitmap, WORD bitCount) {
-  BITMAP info = {};
-  GetObjectA(bitmap, sizeof(info), &info);
-  DWORD colours = DibColourCount(bitCount);
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT,
-                              DibBlockBytes(info.bmWidth, info.bmHeight, bitCount));
+HGLOBAL AllocateDib(LONG width, LONG height, WORD bitCount) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, DibBlockBytes(width, height, bitCount));
   if (!block) return nullptr;
   auto* header = static_cast<BITMAPINFOHEADER*>(GlobalLock(block));
   header->biSize = sizeof(BITMAPINFOHEADER);
-  header->biWidth = info.bmWidth;
-  header->biHeight = info.bmHeight;
+  header->biWidth = width;
+  header->biHeight = height;
   header->biPlanes = 1;
   header->biBitCount = bitCount;
   header->biCompression = BI_RGB;
-  header->biSizeImage = DibRowBytes(info.bmWidth, bitCount) * info.bmHeight;
-  header->biClrUsed = colours;
+  header->biSizeImage = DibRowBytes(width, bitCount) * height;
+  header->biClrUsed = DibColourCount(bitCount);
+  GlobalUnlock(block);
+  return block;
+}
+
+void FillDib(HDC dc, HBITMAP bitmap, BITMAPINFOHEADER* dib) {
+  const BITMAPINFOHEADER header = *dib;
+  GetDIBits(dc, bitmap, 0, dib->biHeight, DibPixels(dib), reinterpret_cast<BITMAPINFO*>(dib), DIB_RGB_COLORS);
+  // GetDIBits may rewrite the colour count and other fields; the layout depends on them.
+  *dib = header;
+}
+
+HGLOBAL BitmapToDib(HBITMAP bitmap, WORD bitCount) {
+  BITMAP info = {};
+  GetObjectA(bitmap, sizeof(info), &info);
+  HGLOBAL block = AllocateDib(info.bmWidth, info.bmHeight, bitCount);
+  if (!block) return nullptr;
   {
     MemoryDC dc(nullptr);
-    GetDIBits(dc.Get(), bitmap, 0, info.bmHeight, DibPixels(header),
-              reinterpret_cast<BITMAPINFO*>(header), DIB_RGB_COLORS);
+    FillDib(dc.Get(), bitmap, static_cast<BITMAPINFOHEADER*>(GlobalLock(block)));
   }
-  // GetDIBits may rewrite the colour count; the layout depends on it.
-  header->biClrUsed = colours;
   GlobalUnlock(block);
   return block;
 }

@@ -17,5 +17,11 @@ inline BYTE* DibPixels(BITMAPINFOHEADER* dib) {
 // A new packed DIB (unlocked handle) holding the bitmap's pixels, or null when the block cannot
 // be allocated. The bitmap must not be selected into a device context.
 HGLOBAL BitmapToDib(HBITMAP bitmap, WORD bitCount);
+// A new zero-filled packed DIB (unlocked handle) of width x height pixels with its header
+// filled in, or null when the block cannot be allocated.
+HGLOBAL AllocateDib(LONG width, LONG height, WORD bitCount);
+// Reads the bitmap's pixels into a packed DIB of its size (the header says which), through `dc`.
+// The bitmap must not be selected into a device context. The header is the same afterwards.
+void FillDib(HDC dc, HBITMAP bitmap, BITMAPINFOHEADER* dib);
 // Unlocks and frees the block behind a locked address; null is ignored.
 void FreeDib(void* address);

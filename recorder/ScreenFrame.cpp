@@ -32,16 +32,11 @@ HCURSOR CurrentCursor() {
 void RecordCurrentCursor(HCURSOR cursor) { currentCursor = cursor; }
 
 namespace {
-// Copies the rectangle into the bitmap with the pointer drawn in, and packs it as a 16-bit DIB.
-BITMAPINFOHEADER* CopyToDib(HDC screen, HDC memory, HBITMAP bitmap, int x, int y, int width,
-                            int height) {
-  {
-    SelectGuard select(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, x, y, SRCCOPY);
-    DrawPointer(memory, x, y);
-  }
-  HGLOBAL dib = BitmapToDib(bitmap, kFrameBitCount);
-  return dib ? static_cast<BITMAPINFOHEADER*>(GlobalLock(dib)) : nullptr;
+// Copies the rectangle into the bitmap and draws the pointer in.
+void CopyWithPointer(HDC screen, HDC memory, HBITMAP bitmap, int x, int y, int width, int height) {
+  SelectGuard select(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, x, y, SRCCOPY);
+  DrawPointer(memory, x, y);
 }
 }  // namespace
 
@@ -49,13 +44,26 @@ BITMAPINFOHEADER* GrabScreenFrame(int x, int y, int width, int height) {
   WindowDC screen(nullptr);
   MemoryDC memory(screen.Get());
   GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
-  return CopyToDib(screen.Get(), memory.Get(), bitmap.Get(), x, y, width, height);
+  CopyWithPointer(screen.Get(), memory.Get(), bitmap.Get(), x, y, width, height);
+  HGLOBAL dib = BitmapToDib(bitmap.Get(), kFrameBitCount);
+  return dib ? static_cast<BITMAPINFOHEADER*>(GlobalLock(dib)) : nullptr;
 }
 
 ScreenGrabber::ScreenGrabber(int x, int y, int width, int height)
     : x_(x), y_(y), width_(width), height_(height), screen_(nullptr), memory_(screen_.Get()),
-      bitmap_(CreateCompatibleBitmap(screen_.Get(), width, height)) {}
+      bitmap_(CreateCompatibleBitmap(screen_.Get(), width, height)),
+      block_(AllocateDib(width, height, kFrameBitCount)) {
+  if (block_) frame_ = static_cast<BITMAPINFOHEADER*>(GlobalLock(block_));
+}
 
-BITMAPINFOHEADER* ScreenGrabber::Grab() {
-  return CopyToDib(screen_.Get(), memory_.Get(), bitmap_.Get(), x_, y_, width_, height_);
+ScreenGrabber::~ScreenGrabber() { FreeDib(frame_); }
+
+void ScreenGrabber::CopyScreen() {
+  CopyWithPointer(screen_.Get(), memory_.Get(), bitmap_.Get(), x_, y_, width_, height_);
+}
+
+BITMAPINFOHEADER* ScreenGrabber::Convert() {
+  // The bitmap is no longer selected into the memory DC, which lends itself to the conversion.
+  if (frame_) FillDib(memory_.Get(), bitmap_.Get(), frame_);
+  return frame_;
 }

@@ -10,21 +10,34 @@ constexpr WORD kFrameBitCount = 16;
 // cannot be allocated. Release it with FreeDib.
 BITMAPINFOHEADER* GrabScreenFrame(int x, int y, int width, int height);
 
-// GrabScreenFrame for the frames of one capture run: the screen DC, the memory DC and the bitmap
-// are made once and reused, which saves about a quarter of the time of a full-screen frame
-// (the benchmark's figures). Every frame is still its own new packed DIB.
+// GrabScreenFrame for the frames of one capture run: the screen DC, the memory DC, the bitmap
+// and the packed DIB are made once and reused, so that a frame costs no allocation and no
+// zero-filling of a 2 to 4 MB block. The frame keeps the packed DIB layout.
 class ScreenGrabber {
 public:
   ScreenGrabber(int x, int y, int width, int height);
+  ~ScreenGrabber();
   ScreenGrabber(const ScreenGrabber&) = delete;
   ScreenGrabber& operator=(const ScreenGrabber&) = delete;
-  BITMAPINFOHEADER* Grab();
+
+  // A new picture of the rectangle in this grabber's packed DIB: valid until the next Grab or
+  // the grabber's end, and never freed by the caller. Null when the block could not be allocated.
+  BITMAPINFOHEADER* Grab() {
+    CopyScreen();
+    return Convert();
+  }
+  // The two steps of Grab, for callers that time them: the screen copy with the pointer drawn
+  // in, then its conversion into the packed DIB.
+  void CopyScreen();
+  BITMAPINFOHEADER* Convert();
 
 private:
   int x_, y_, width_, height_;
   WindowDC screen_;
   MemoryDC memory_;
   GdiObject<HBITMAP> bitmap_;
+  HGLOBAL block_ = nullptr;
+  BITMAPINFOHEADER* frame_ = nullptr;  // the locked block
 };
 
 // The pointer shape that frames show: the one the mouse hook saw last in this process, or the

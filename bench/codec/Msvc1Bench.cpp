@@ -1,6 +1,8 @@
 // Benchmark of the MS Video 1 encoder on raw RGB555 frames (top row first, as ffmpeg's
 // rgb555le). "generate" writes a scene's frames; "encode" times the encoder on them (median of
-// three runs) and writes the compressed frames into an AVI file for ffmpeg to decode.
+// three runs, each repeating the frames until it has taken half a second of processor time, so
+// that fast scenes are not measured in clock ticks) and writes the compressed frames into an AVI
+// file for ffmpeg to decode.
 #include "bench/codec/Scenes.h"
 #include "recorder/codec/Msvc1Encoder.h"
 
@@ -19,13 +21,27 @@ namespace {
 constexpr int kDefaultQuality = 8000;  // what the screen recorder asks for
 constexpr int kKeyFrameEvery = 200;  // likewise
 constexpr int kRuns = 3;
+constexpr double kLeastSeconds = 0.5;
 
-// Processor time of this thread: the machine is shared, so wall time would measure the others.
-double ThreadSeconds() {
+// Processor time of all of this process's threads: the machine is shared, so wall time would
+// measure the others too.
+double ProcessSeconds() {
   FILETIME created, exited, kernel, user;
-  GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
   auto seconds = [](const FILETIME& t) { return (double(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e7; };
   return seconds(kernel) + seconds(user);
+}
+
+double WallSeconds() {
+  LARGE_INTEGER now, frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  return double(now.QuadPart) / double(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
 }
 
 int Generate(const std::string& scene, int width, int height, int frames, const char* path) {
@@ -92,33 +108,44 @@ bool WriteAvi(const char* path, int width, int height, const std::vector<std::ve
   return ok;
 }
 
-int Encode(const char* rawPath, int width, int height, int frames, const char* aviPath, int quality) {
+// runs = 0: one pass for the output and the size alone, without timing.
+int Encode(const char* rawPath, int width, int height, int frames, const char* aviPath, int quality, int threads,
+           int runs) {
   const std::vector<std::vector<uint8_t>> dibs = LoadAsDibs(rawPath, width, height, frames);
   if (dibs.size() != size_t(frames)) return std::fprintf(stderr, "cannot read %s\n", rawPath), 2;
   std::vector<std::vector<uint8_t>> coded(frames);
   std::vector<bool> keys(frames);
-  std::vector<double> seconds;
+  std::vector<double> processorFps, wallFps;
   size_t totalBytes = 0;
-  for (int run = 0; run < kRuns; ++run) {
-    Msvc1Encoder encoder(width, height, quality);
-    std::vector<uint8_t> out(encoder.MaxFrameBytes());
-    totalBytes = 0;
-    const double startSeconds = ThreadSeconds();
-    for (int i = 0; i < frames; ++i) {
-      bool key = false;
-      const size_t bytes = encoder.Encode(dibs[i].data(), out.data(), i % kKeyFrameEvery == 0, &key);
-      totalBytes += bytes;
-      if (run == kRuns - 1) {
-        coded[i].assign(out.begin(), out.begin() + bytes);
-        keys[i] = key;
+  int usedThreads = 0;
+  for (int run = 0; run < std::max(1, runs); ++run) {
+    const double processorStart = ProcessSeconds(), wallStart = WallSeconds();
+    int encoded = 0;
+    do {
+      Msvc1Encoder encoder(width, height, quality, threads);
+      usedThreads = encoder.Threads();
+      std::vector<uint8_t> out(encoder.MaxFrameBytes());
+      totalBytes = 0;
+      for (int i = 0; i < frames; ++i) {
+        bool key = false;
+        const size_t bytes = encoder.Encode(dibs[i].data(), out.data(), i % kKeyFrameEvery == 0, &key);
+        totalBytes += bytes;
+        if (encoded == 0 && run == 0) {
+          coded[i].assign(out.begin(), out.begin() + bytes);
+          keys[i] = key;
+        }
       }
-    }
-    seconds.push_back(ThreadSeconds() - startSeconds);
+      encoded += frames;
+    } while (runs > 0 && ProcessSeconds() - processorStart < kLeastSeconds);
+    processorFps.push_back(encoded / (ProcessSeconds() - processorStart));
+    wallFps.push_back(encoded / (WallSeconds() - wallStart));
   }
-  std::sort(seconds.begin(), seconds.end());
-  const double median = seconds[kRuns / 2];
   if (!WriteAvi(aviPath, width, height, coded, keys)) return std::fprintf(stderr, "cannot write %s\n", aviPath), 2;
-  std::printf("fps=%.1f bytes=%.0f\n", frames / median, double(totalBytes) / frames);
+  if (runs > 0)
+    std::printf("fps=%.1f wallfps=%.1f threads=%d bytes=%.0f\n", Median(processorFps), Median(wallFps), usedThreads,
+                double(totalBytes) / frames);
+  else
+    std::printf("bytes=%.0f\n", double(totalBytes) / frames);
   return 0;
 }
 
@@ -127,11 +154,13 @@ int Encode(const char* rawPath, int width, int height, int frames, const char* a
 int main(int argc, char** argv) {
   if (argc == 7 && std::strcmp(argv[1], "generate") == 0)
     return Generate(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]), argv[6]);
-  if ((argc == 7 || argc == 8) && std::strcmp(argv[1], "encode") == 0)
+  if (argc >= 7 && argc <= 10 && std::strcmp(argv[1], "encode") == 0)
     return Encode(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]), argv[6],
-                  argc == 8 ? std::atoi(argv[7]) : kDefaultQuality);
+                  argc >= 8 ? std::atoi(argv[7]) : kDefaultQuality, argc >= 9 ? std::atoi(argv[8]) : 0,
+                  argc >= 10 ? std::atoi(argv[9]) : kRuns);
   std::fprintf(stderr,
                "usage: msvc1_bench generate slide|scroll|pan|still WIDTH HEIGHT FRAMES RAW\n"
-               "       msvc1_bench encode RAW WIDTH HEIGHT FRAMES AVI [QUALITY]\n");
+               "       msvc1_bench encode RAW WIDTH HEIGHT FRAMES AVI [QUALITY [THREADS [RUNS]]]\n"
+               "         THREADS 0: one per processor; RUNS 0: no timing\n");
   return 2;
 }

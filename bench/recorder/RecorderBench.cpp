@@ -1,14 +1,26 @@
-// Records the screen through Vistrel's exports while a full-screen window shows one scene:
+// Records the screen with the recorder's own code (the objects of Vistrel.dll linked in, so that
+// the frame loop's stage times can be read) while a full-screen window shows one scene:
 //   still    - a slide that never changes (the pointer parked),
 //   slide    - the slide with a typing line (a character every 200 ms) and a pointer that moves,
 //   changing - a pattern that moves across the whole screen every 15 ms.
-// Usage: vistrel_bench <scene> <milliseconds> <output.avi>; prints "<frames> <milliseconds>"
-// from the AVI index: the frames the recorder actually wrote and the recording's length.
+// Usage: vistrel_bench record <scene> <milliseconds> <output.avi> prints
+//   "<frames> <milliseconds> <width>x<height> <cpu%> <taken> <grab> <convert> <encode> <write> <wait>":
+// the frames written according to the AVI index, the recording's length, the share of one
+// processor the process used, the frames taken, and each stage's milliseconds per frame taken.
+// vistrel_bench grab <scene> <milliseconds> prints "<grabs per second>": the bare grab rate, screen
+// to packed DIB and nothing else, on a thread of its own as the capture thread would be.
+#include "recorder/Controller.h"
+#include "recorder/FrameLoop.h"
+#include "recorder/ScreenFrame.h"
 #include "recorder/Vistrel.h"
+#include "recorder/audio/RecordingLine.h"
+#include "recorder/codec/Msvc1Driver.h"
 
 #include <windows.h>
 #include <vfw.h>
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -122,14 +134,80 @@ bool CountFrames(const char* path, long* frames, long* milliseconds) {
   AVIFileExit();
   return ok;
 }
+
+double ProcessSeconds() {
+  FILETIME created, exited, kernel, user;
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+  auto seconds = [](const FILETIME& t) { return (double(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e7; };
+  return seconds(kernel) + seconds(user);
+}
+
+double WallSeconds() {
+  LARGE_INTEGER now, frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  return double(now.QuadPart) / double(frequency.QuadPart);
+}
+
+std::atomic<bool> grabbing{false};
+std::atomic<long> grabs{0};
+
+DWORD WINAPI GrabLoop(void*) {
+  ScreenGrabber grabber(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  while (grabbing) {
+    if (!grabber.Grab()) return 1;
+    ++grabs;
+  }
+  return 0;
+}
+
+int Record(const char* path, DWORD milliseconds, int width, int height, HWND window) {
+  const double processorStart = ProcessSeconds(), wallStart = WallSeconds();
+  OnRecord(window, path, 0);
+  PumpFor(milliseconds);
+  OnStop();
+  while (!WaitForVistrelIdle(0)) PumpFor(20);
+  const double cpu = 100.0 * (ProcessSeconds() - processorStart) / (WallSeconds() - wallStart);
+  long frames = 0, length = 0;
+  if (!CountFrames(path, &frames, &length)) return 1;
+  const FrameLoopStages& stages = LastFrameLoopStages();
+  const double perFrame = stages.frames ? 1000.0 / stages.frames : 0;
+  printf("%ld %ld %dx%d %.0f %lu %.2f %.2f %.2f %.2f %.2f\n", frames, length, width, height, cpu,
+         static_cast<unsigned long>(stages.frames), stages.grab * perFrame, stages.convert * perFrame,
+         stages.encode * perFrame, stages.write * perFrame, stages.wait * perFrame);
+  return 0;
+}
+
+int Grab(DWORD milliseconds) {
+  grabbing = true;
+  HANDLE thread = CreateThread(nullptr, 0, GrabLoop, nullptr, 0, nullptr);
+  if (!thread) return 1;
+  PumpFor(200);  // the first grabs set up the DCs and the block
+  const long startGrabs = grabs;
+  const double start = WallSeconds();
+  PumpFor(milliseconds);
+  const long counted = grabs - startGrabs;
+  const double seconds = WallSeconds() - start;
+  grabbing = false;
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+  printf("%.1f\n", counted / seconds);
+  return 0;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 4) {
-    fprintf(stderr, "usage: %s still|slide|changing milliseconds output.avi\n", argv[0]);
+  const bool record = argc == 5 && strcmp(argv[1], "record") == 0;
+  const bool grab = argc == 4 && strcmp(argv[1], "grab") == 0;
+  if (!record && !grab) {
+    fprintf(stderr, "usage: %s record still|slide|changing milliseconds output.avi\n"
+                    "       %s grab still|slide|changing milliseconds\n", argv[0], argv[0]);
     return 2;
   }
-  scene = strcmp(argv[1], "changing") == 0 ? Changing : strcmp(argv[1], "slide") == 0 ? Slide : Still;
+  scene = strcmp(argv[2], "changing") == 0 ? Changing : strcmp(argv[2], "slide") == 0 ? Slide : Still;
+  const DWORD milliseconds = static_cast<DWORD>(atoi(argv[3]));
+  // What Vistrel.dll does when it is loaded and unloaded.
+  if (!CreateCaptureIdleEvent()) return 1;
   WNDCLASSA windowClass = {};
   windowClass.lpfnWndProc = SceneProc;
   windowClass.hInstance = GetModuleHandleA(nullptr);
@@ -142,12 +220,9 @@ int main(int argc, char** argv) {
   UpdateWindow(window);
   if (scene != Still) SetTimer(window, 1, 15, nullptr);
   PumpFor(500);
-  OnRecord(window, argv[3], 0);
-  PumpFor(static_cast<DWORD>(atoi(argv[2])));
-  OnStop();
-  while (!WaitForVistrelIdle(0)) PumpFor(20);
-  long frames = 0, milliseconds = 0;
-  if (!CountFrames(argv[3], &frames, &milliseconds)) return 1;
-  printf("%ld %ld %dx%d\n", frames, milliseconds, width, height);
-  return 0;
+  const int result = record ? Record(argv[4], milliseconds, width, height, window) : Grab(milliseconds);
+  ReleaseAudioSide();
+  RemoveMsvc1Compressor();
+  CloseCaptureIdleEvent();
+  return result;
 }

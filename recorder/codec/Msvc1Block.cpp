@@ -1,5 +1,8 @@
 #include "recorder/codec/Msvc1Block.h"
 
+#include <emmintrin.h>
+
+#include <algorithm>
 #include <utility>
 
 namespace msvc1 {
@@ -20,10 +23,6 @@ inline uint16_t Pack(int r, int g, int b) { return uint16_t((r << 10) | (g << 5)
 
 // Rounded mean of `count` values summing to `sum`.
 inline int RoundedMean(int sum, int count) { return (2 * sum + count) / (2 * count); }
-
-struct Pixels {
-  int r[16], g[16], b[16], squares[16];
-};
 
 // Channel sums and the sum of squares of a group of pixels.
 struct Sums {
@@ -86,43 +85,128 @@ size_t WriteEight(Pair pairs[4], unsigned mask, uint8_t* out) {
   return 18;
 }
 
-// Two colours for the pixels listed in `index` (whose sums are `all`): split across the line
-// from the darkest to the brightest pixel at the mean, then once more between the two means when
-// that is not yet within `errorBound`. Bit k of `mask` marks the pixels of the set colour, k being
-// the pixel's own number in the block. Returns the sum of squared errors.
-int SplitTwo(const Pixels& p, const int* index, const Sums& all, int errorBound, Pair& pair, unsigned& mask) {
-  const int count = all.count;
+// The block's channels as 16-bit lanes: red, green, blue (5 bits each), the sum of their squares
+// and a brightness (r + 2g + b) of each pixel, eight pixels to a register.
+struct Lanes {
+  __m128i r[2], g[2], b[2], squares[2], luma[2];
+};
+
+// Quadrant order: the four pixels of each quadrant side by side (bottom-left, bottom-right in the
+// first register; top-left, top-right in the second). Rows are pairs of 32-bit lanes.
+inline __m128i QuadrantOrder(__m128i v) { return _mm_shuffle_epi32(v, _MM_SHUFFLE(3, 1, 2, 0)); }
+
+Lanes InQuadrantOrder(const Lanes& p) {
+  Lanes q;
+  for (int h = 0; h < 2; ++h) {
+    q.r[h] = QuadrantOrder(p.r[h]), q.g[h] = QuadrantOrder(p.g[h]), q.b[h] = QuadrantOrder(p.b[h]);
+    q.squares[h] = QuadrantOrder(p.squares[h]), q.luma[h] = QuadrantOrder(p.luma[h]);
+  }
+  return q;
+}
+
+// Sum of the sixteen lanes of two registers (each lane at most 2 * 2883, so 16 bits suffice).
+inline int SumLanes(__m128i a, __m128i b) {
+  __m128i s = _mm_madd_epi16(_mm_add_epi16(a, b), _mm_set1_epi16(1));
+  s = _mm_add_epi32(s, _mm_shuffle_epi32(s, _MM_SHUFFLE(1, 0, 3, 2)));
+  s = _mm_add_epi32(s, _mm_shuffle_epi32(s, _MM_SHUFFLE(2, 3, 0, 1)));
+  return _mm_cvtsi128_si32(s);
+}
+
+// Sums of each group of four lanes of two registers in quadrant order: sums[q] for quadrant q.
+inline void SumQuadrants(__m128i a, __m128i b, int sums[4]) {
+  const __m128i ones = _mm_set1_epi16(1);
+  __m128i sa = _mm_madd_epi16(a, ones), sb = _mm_madd_epi16(b, ones);
+  sa = _mm_add_epi32(sa, _mm_shuffle_epi32(sa, _MM_SHUFFLE(2, 3, 0, 1)));
+  sb = _mm_add_epi32(sb, _mm_shuffle_epi32(sb, _MM_SHUFFLE(2, 3, 0, 1)));
+  alignas(16) int32_t la[4], lb[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(la), sa);
+  _mm_store_si128(reinterpret_cast<__m128i*>(lb), sb);
+  sums[0] = la[0], sums[1] = la[2], sums[2] = lb[0], sums[3] = lb[2];
+}
+
+// One bit per 16-bit lane of two registers of all-ones or all-zero lanes.
+inline unsigned LaneBits(__m128i a, __m128i b) { return unsigned(_mm_movemask_epi8(_mm_packs_epi16(a, b))) & 0xFFFF; }
+
+inline unsigned FirstBit(unsigned bits) { return unsigned(__builtin_ctz(bits)); }
+inline int CountBits(unsigned bits) { return __builtin_popcount(bits); }
+
+// scale * p > threshold holds for integer p exactly when p > floor(threshold / scale).
+inline int16_t Limit(int threshold, int scale) {
+  const int floor = threshold >= 0 ? threshold / scale : -((-threshold + scale - 1) / scale);
+  return int16_t(std::clamp(floor, -32768, 32767));
+}
+
+// Projections of the pixels on d, compared with the lanes of `limit`: all ones where above.
+inline void Above(const Lanes& p, __m128i dR, __m128i dG, __m128i dB, __m128i limit, __m128i take[2]) {
+  for (int h = 0; h < 2; ++h) {
+    const __m128i projection = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(p.r[h], dR), _mm_mullo_epi16(p.g[h], dG)),
+                                             _mm_mullo_epi16(p.b[h], dB));
+    take[h] = _mm_cmpgt_epi16(projection, limit);
+  }
+}
+
+// In each group of four lanes, every lane set to the group's smallest (or largest) value.
+inline __m128i GroupMin(__m128i x) {
+  x = _mm_min_epi16(x, _mm_shufflehi_epi16(_mm_shufflelo_epi16(x, _MM_SHUFFLE(2, 3, 0, 1)), _MM_SHUFFLE(2, 3, 0, 1)));
+  return _mm_min_epi16(x, _mm_shufflehi_epi16(_mm_shufflelo_epi16(x, _MM_SHUFFLE(1, 0, 3, 2)), _MM_SHUFFLE(1, 0, 3, 2)));
+}
+inline __m128i GroupMax(__m128i x) {
+  x = _mm_max_epi16(x, _mm_shufflehi_epi16(_mm_shufflelo_epi16(x, _MM_SHUFFLE(2, 3, 0, 1)), _MM_SHUFFLE(2, 3, 0, 1)));
+  return _mm_max_epi16(x, _mm_shufflehi_epi16(_mm_shufflelo_epi16(x, _MM_SHUFFLE(1, 0, 3, 2)), _MM_SHUFFLE(1, 0, 3, 2)));
+}
+// Every lane set to the smallest (or largest) lane of both registers.
+inline __m128i AllMin(__m128i a, __m128i b) {
+  __m128i x = GroupMin(_mm_min_epi16(a, b));
+  return _mm_min_epi16(x, _mm_shuffle_epi32(x, _MM_SHUFFLE(1, 0, 3, 2)));
+}
+inline __m128i AllMax(__m128i a, __m128i b) {
+  __m128i x = GroupMax(_mm_max_epi16(a, b));
+  return _mm_max_epi16(x, _mm_shuffle_epi32(x, _MM_SHUFFLE(1, 0, 3, 2)));
+}
+
+struct Channels {
+  alignas(16) int16_t r[16], g[16], b[16];
+};
+
+void StoreChannels(const Lanes& p, Channels& c) {
+  for (int h = 0; h < 2; ++h) {
+    _mm_store_si128(reinterpret_cast<__m128i*>(c.r + 8 * h), p.r[h]);
+    _mm_store_si128(reinterpret_cast<__m128i*>(c.g + 8 * h), p.g[h]);
+    _mm_store_si128(reinterpret_cast<__m128i*>(c.b + 8 * h), p.b[h]);
+  }
+}
+
+// Two colours for the whole block (whose sums are `all`): split across the line from the darkest
+// to the brightest pixel at the mean, then once more between the two means when that is not yet
+// within `errorBound`. Bit i of `mask` marks pixel i as one of the set colour. Returns the sum of
+// squared errors.
+int SplitBlock(const Lanes& p, const Channels& c, const Sums& all, int errorBound, Pair& pair, unsigned& mask) {
+  const int count = 16;
   const int meanR = RoundedMean(all.r, count), meanG = RoundedMean(all.g, count), meanB = RoundedMean(all.b, count);
   int error = GroupError(all, meanR, meanG, meanB);
   pair.setColour = pair.clearColour = Pack(meanR, meanG, meanB);
   mask = 0;
+  if (error <= errorBound) return error;
 
-  int darkest = index[0], brightest = index[0];
-  int low = 1 << 30, high = -1;
-  for (int k = 0; k < count; ++k) {
-    const int i = index[k];
-    const int luma = p.r[i] + 2 * p.g[i] + p.b[i];
-    if (luma < low) low = luma, darkest = i;
-    if (luma > high) high = luma, brightest = i;
-  }
+  // The first darkest and the first brightest pixel.
+  const __m128i low = AllMin(p.luma[0], p.luma[1]), high = AllMax(p.luma[0], p.luma[1]);
+  const int darkest = int(FirstBit(LaneBits(_mm_cmpeq_epi16(p.luma[0], low), _mm_cmpeq_epi16(p.luma[1], low))));
+  const int brightest = int(FirstBit(LaneBits(_mm_cmpeq_epi16(p.luma[0], high), _mm_cmpeq_epi16(p.luma[1], high))));
   // A pixel takes the set colour when scale * d.p > threshold.
-  int dR = p.r[brightest] - p.r[darkest], dG = p.g[brightest] - p.g[darkest], dB = p.b[brightest] - p.b[darkest];
+  int dR = c.r[brightest] - c.r[darkest], dG = c.g[brightest] - c.g[darkest], dB = c.b[brightest] - c.b[darkest];
   int scale = count, threshold = dR * all.r + dG * all.g + dB * all.b;
   for (int pass = 0; pass < 2 && error > errorBound; ++pass) {
+    __m128i take[2];
+    Above(p, _mm_set1_epi16(int16_t(dR)), _mm_set1_epi16(int16_t(dG)), _mm_set1_epi16(int16_t(dB)),
+          _mm_set1_epi16(Limit(threshold, scale)), take);
+    const unsigned bits = LaneBits(take[0], take[1]);
     Sums set;
-    unsigned bits = 0;
-    for (int k = 0; k < count; ++k) {
-      const int i = index[k];
-      // Without branches: on noisy pictures the side of the line is unpredictable.
-      const int take = -int(scale * (p.r[i] * dR + p.g[i] * dG + p.b[i] * dB) > threshold);
-      bits |= unsigned(take & 1) << i;
-      set.count -= take;
-      set.r += p.r[i] & take;
-      set.g += p.g[i] & take;
-      set.b += p.b[i] & take;
-      set.squares += p.squares[i] & take;
-    }
+    set.count = CountBits(bits);
     if (set.count == 0 || set.count == count) break;  // all pixels alike along this line
+    set.r = SumLanes(_mm_and_si128(p.r[0], take[0]), _mm_and_si128(p.r[1], take[1]));
+    set.g = SumLanes(_mm_and_si128(p.g[0], take[0]), _mm_and_si128(p.g[1], take[1]));
+    set.b = SumLanes(_mm_and_si128(p.b[0], take[0]), _mm_and_si128(p.b[1], take[1]));
+    set.squares = SumLanes(_mm_and_si128(p.squares[0], take[0]), _mm_and_si128(p.squares[1], take[1]));
     Sums clear;
     clear.count = count - set.count;
     clear.r = all.r - set.r, clear.g = all.g - set.g, clear.b = all.b - set.b;
@@ -138,12 +222,106 @@ int SplitTwo(const Pixels& p, const int* index, const Sums& all, int errorBound,
     pair.clearColour = Pack(bR, bG, bB);
     mask = bits;
     // A refinement seldom gains more than half; far above the bound, eight colours are needed anyway.
-    if (error > 2 * errorBound && count == 16) break;
+    if (error > 2 * errorBound) break;
     // Next split between the two means: 2 d.p > d.(a + b) with d = a - b.
     dR = aR - bR, dG = aG - bG, dB = aB - bB;
     scale = 2;
     threshold = dR * (aR + bR) + dG * (aG + bG) + dB * (aB + bB);
   }
+  return error;
+}
+
+// The same split for each quadrant on its own, all four side by side in quadrant order (`q` and
+// `c` hold the channels in that order). Quadrants marked in `done` already have their colours.
+// Returns the sum of the squared errors of the quadrants that were split.
+int SplitQuadrants(const Lanes& q, const Channels& c, const Sums quadrant[4], int errorBound, const bool done[4],
+                   Pair pairs[4], unsigned masks[4]) {
+  struct Split {
+    bool active;
+    int error, dR, dG, dB, scale, threshold;
+  } split[4];
+  const __m128i low[2] = {GroupMin(q.luma[0]), GroupMin(q.luma[1])};
+  const __m128i high[2] = {GroupMax(q.luma[0]), GroupMax(q.luma[1])};
+  const unsigned lowBits = LaneBits(_mm_cmpeq_epi16(q.luma[0], low[0]), _mm_cmpeq_epi16(q.luma[1], low[1]));
+  const unsigned highBits = LaneBits(_mm_cmpeq_epi16(q.luma[0], high[0]), _mm_cmpeq_epi16(q.luma[1], high[1]));
+  for (int k = 0; k < 4; ++k) {
+    Split& s = split[k];
+    const Sums& all = quadrant[k];
+    const int meanR = RoundedMean(all.r, 4), meanG = RoundedMean(all.g, 4), meanB = RoundedMean(all.b, 4);
+    s.error = done[k] ? 0 : GroupError(all, meanR, meanG, meanB);
+    s.active = !done[k] && s.error > errorBound;
+    if (done[k]) continue;
+    pairs[k].setColour = pairs[k].clearColour = Pack(meanR, meanG, meanB);
+    masks[k] = 0;
+    const int darkest = 4 * k + int(FirstBit((lowBits >> (4 * k)) & 15));
+    const int brightest = 4 * k + int(FirstBit((highBits >> (4 * k)) & 15));
+    s.dR = c.r[brightest] - c.r[darkest], s.dG = c.g[brightest] - c.g[darkest], s.dB = c.b[brightest] - c.b[darkest];
+    s.scale = 4;
+    s.threshold = s.dR * all.r + s.dG * all.g + s.dB * all.b;
+  }
+  for (int pass = 0; pass < 2; ++pass) {
+    if (!(split[0].active || split[1].active || split[2].active || split[3].active)) break;
+    alignas(16) int16_t dR[8], dG[8], dB[8], limit[8];
+    __m128i take[2];
+    for (int h = 0; h < 2; ++h) {
+      for (int lane = 0; lane < 8; ++lane) {
+        const Split& s = split[2 * h + lane / 4];
+        dR[lane] = int16_t(s.active ? s.dR : 0), dG[lane] = int16_t(s.active ? s.dG : 0);
+        dB[lane] = int16_t(s.active ? s.dB : 0);
+        limit[lane] = s.active ? Limit(s.threshold, s.scale) : int16_t(32767);
+      }
+      const __m128i projection =
+          _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(q.r[h], _mm_load_si128(reinterpret_cast<const __m128i*>(dR))),
+                                      _mm_mullo_epi16(q.g[h], _mm_load_si128(reinterpret_cast<const __m128i*>(dG)))),
+                        _mm_mullo_epi16(q.b[h], _mm_load_si128(reinterpret_cast<const __m128i*>(dB))));
+      take[h] = _mm_cmpgt_epi16(projection, _mm_load_si128(reinterpret_cast<const __m128i*>(limit)));
+    }
+    const unsigned bits = LaneBits(take[0], take[1]);
+    int setR[4], setG[4], setB[4], setSquares[4];
+    SumQuadrants(_mm_and_si128(q.r[0], take[0]), _mm_and_si128(q.r[1], take[1]), setR);
+    SumQuadrants(_mm_and_si128(q.g[0], take[0]), _mm_and_si128(q.g[1], take[1]), setG);
+    SumQuadrants(_mm_and_si128(q.b[0], take[0]), _mm_and_si128(q.b[1], take[1]), setB);
+    SumQuadrants(_mm_and_si128(q.squares[0], take[0]), _mm_and_si128(q.squares[1], take[1]), setSquares);
+    for (int k = 0; k < 4; ++k) {
+      Split& s = split[k];
+      if (!s.active) continue;
+      const Sums& all = quadrant[k];
+      const unsigned quadrantBits = (bits >> (4 * k)) & 15;
+      Sums set;
+      set.count = CountBits(quadrantBits);
+      if (set.count == 0 || set.count == 4) {  // all pixels alike along this line
+        s.active = false;
+        continue;
+      }
+      set.r = setR[k], set.g = setG[k], set.b = setB[k], set.squares = setSquares[k];
+      Sums clear;
+      clear.count = 4 - set.count;
+      clear.r = all.r - set.r, clear.g = all.g - set.g, clear.b = all.b - set.b;
+      clear.squares = all.squares - set.squares;
+      const int aR = RoundedMean(set.r, set.count), aG = RoundedMean(set.g, set.count),
+                aB = RoundedMean(set.b, set.count);
+      const int bR = RoundedMean(clear.r, clear.count), bG = RoundedMean(clear.g, clear.count),
+                bB = RoundedMean(clear.b, clear.count);
+      const int candidate = GroupError(set, aR, aG, aB) + GroupError(clear, bR, bG, bB);
+      if (candidate >= s.error) {
+        s.active = false;
+        continue;
+      }
+      s.error = candidate;
+      pairs[k].setColour = Pack(aR, aG, aB);
+      pairs[k].clearColour = Pack(bR, bG, bB);
+      unsigned mask = 0;
+      for (int j = 0; j < 4; ++j)
+        if (quadrantBits & (1u << j)) mask |= 1u << kQuadrantPixels[k][j];
+      masks[k] = mask;
+      s.dR = aR - bR, s.dG = aG - bG, s.dB = aB - bB;
+      s.scale = 2;
+      s.threshold = s.dR * (aR + bR) + s.dG * (aG + bG) + s.dB * (aB + bB);
+      s.active = s.error > errorBound;
+    }
+  }
+  int error = 0;
+  for (int k = 0; k < 4; ++k) error += split[k].error;
   return error;
 }
 
@@ -176,59 +354,63 @@ int ErrorBoundForQuality(int quality) {
 }
 
 size_t EncodeBlock(const uint16_t pixels[16], int errorBound, uint8_t* out) {
-  uint16_t colours[16];
-  for (int i = 0; i < 16; ++i) colours[i] = pixels[i] & 0x7FFF;
+  const __m128i colourBits = _mm_set1_epi16(0x7FFF);
+  const __m128i v[2] = {_mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels)), colourBits),
+                        _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + 8)), colourBits)};
+  alignas(16) uint16_t colours[16];
+  _mm_store_si128(reinterpret_cast<__m128i*>(colours), v[0]);
+  _mm_store_si128(reinterpret_cast<__m128i*>(colours + 8), v[1]);
 
-  // At most two colours: coded exactly.
+  // At most two colours: coded exactly. The set colour is the first one unlike pixel 0's.
   const uint16_t clear = colours[0];
-  uint16_t set = clear;
-  unsigned mask = 0;
-  bool exact = true;
-  for (int i = 1; i < 16; ++i) {
-    const uint16_t c = colours[i];
-    if (c == clear) continue;
-    if (set == clear) set = c;
-    if (c != set) {
-      exact = false;
-      break;
-    }
-    mask |= 1u << i;
-  }
-  if (exact) return mask == 0 ? WriteFill(clear, out) : WriteTwo(set, clear, mask, out);
+  const __m128i clearLanes = _mm_set1_epi16(int16_t(clear));
+  const unsigned clearBits = LaneBits(_mm_cmpeq_epi16(v[0], clearLanes), _mm_cmpeq_epi16(v[1], clearLanes));
+  if (clearBits == 0xFFFF) return WriteFill(clear, out);
+  const uint16_t set = colours[FirstBit(~clearBits & 0xFFFF)];
+  const __m128i setLanes = _mm_set1_epi16(int16_t(set));
+  const unsigned setBits = LaneBits(_mm_cmpeq_epi16(v[0], setLanes), _mm_cmpeq_epi16(v[1], setLanes));
+  if ((clearBits | setBits) == 0xFFFF) return WriteTwo(set, clear, setBits, out);
 
-  // Channels and sums, quadrant by quadrant.
-  Pixels p;
+  // Channels, their squares and brightness; the sums of the block and of each quadrant.
+  Lanes p;
+  const __m128i five = _mm_set1_epi16(31);
+  for (int h = 0; h < 2; ++h) {
+    p.r[h] = _mm_srli_epi16(v[h], 10);
+    p.g[h] = _mm_and_si128(_mm_srli_epi16(v[h], 5), five);
+    p.b[h] = _mm_and_si128(v[h], five);
+    p.squares[h] = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(p.r[h], p.r[h]), _mm_mullo_epi16(p.g[h], p.g[h])),
+                                 _mm_mullo_epi16(p.b[h], p.b[h]));
+    p.luma[h] = _mm_add_epi16(_mm_add_epi16(p.r[h], p.b[h]), _mm_add_epi16(p.g[h], p.g[h]));
+  }
+  const Lanes q = InQuadrantOrder(p);
+  int sumR[4], sumG[4], sumB[4], sumSquares[4];
+  SumQuadrants(q.r[0], q.r[1], sumR);
+  SumQuadrants(q.g[0], q.g[1], sumG);
+  SumQuadrants(q.b[0], q.b[1], sumB);
+  SumQuadrants(q.squares[0], q.squares[1], sumSquares);
   Sums quadrant[4], all;
-  for (int q = 0; q < 4; ++q) {
-    Sums& s = quadrant[q];
-    s.count = 4;
-    for (int k = 0; k < 4; ++k) {
-      const int i = kQuadrantPixels[q][k];
-      const int r = colours[i] >> 10, g = (colours[i] >> 5) & 31, b = colours[i] & 31;
-      p.r[i] = r, p.g[i] = g, p.b[i] = b;
-      p.squares[i] = r * r + g * g + b * b;
-      s.r += r, s.g += g, s.b += b, s.squares += p.squares[i];
-    }
-    all.r += s.r, all.g += s.g, all.b += s.b, all.squares += s.squares;
+  for (int k = 0; k < 4; ++k) {
+    quadrant[k].count = 4;
+    quadrant[k].r = sumR[k], quadrant[k].g = sumG[k], quadrant[k].b = sumB[k], quadrant[k].squares = sumSquares[k];
+    all.r += sumR[k], all.g += sumG[k], all.b += sumB[k], all.squares += sumSquares[k];
   }
   all.count = 16;
 
-  static constexpr int kAll[16] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+  Channels channels;
+  StoreChannels(p, channels);
   Pair two;
   unsigned twoMask;
-  const int twoError = SplitTwo(p, kAll, all, errorBound, two, twoMask);
+  const int twoError = SplitBlock(p, channels, all, errorBound, two, twoMask);
   if (twoError <= errorBound) return WriteTwo(two.setColour, two.clearColour, twoMask, out);
 
   Pair pairs[4];
-  unsigned eightMask = 0;
-  int eightError = 0;
-  for (int q = 0; q < 4; ++q) {
-    unsigned quadrantMask;
-    if (!ExactQuadrant(colours, q, pairs[q], quadrantMask))
-      eightError += SplitTwo(p, kQuadrantPixels[q], quadrant[q], errorBound / 4, pairs[q], quadrantMask);
-    eightMask |= quadrantMask;
-  }
-  if (eightError < twoError) return WriteEight(pairs, eightMask, out);
+  unsigned masks[4];
+  bool exact[4];
+  for (int k = 0; k < 4; ++k) exact[k] = ExactQuadrant(colours, k, pairs[k], masks[k]);
+  Channels quadrantChannels;
+  StoreChannels(q, quadrantChannels);
+  const int eightError = SplitQuadrants(q, quadrantChannels, quadrant, errorBound / 4, exact, pairs, masks);
+  if (eightError < twoError) return WriteEight(pairs, masks[0] | masks[1] | masks[2] | masks[3], out);
   return WriteTwo(two.setColour, two.clearColour, twoMask, out);
 }
 

@@ -94,6 +94,15 @@ LRESULT Begin(Instance& instance, const BITMAPINFO* input, const BITMAPINFO* out
   return ICERR_OK;
 }
 
+// Performance-counter ticks spent in Compress by every instance.
+std::atomic<long long> compressTicks{0};
+
+long long Ticks() {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return now.QuadPart;
+}
+
 LRESULT Compress(Instance& instance, ICCOMPRESS* frame) {
   if (!frame || !frame->lpbiInput || !frame->lpbiOutput || !frame->lpInput || !frame->lpOutput)
     return ICERR_BADPARAM;
@@ -107,9 +116,11 @@ LRESULT Compress(Instance& instance, ICCOMPRESS* frame) {
   }
   if (frame->dwQuality <= ICQUALITY_HIGH) instance.encoder->SetQuality(int(frame->dwQuality));
   bool keyFrame = false;
+  const long long start = Ticks();
   const size_t bytes = instance.encoder->Encode(static_cast<const uint8_t*>(frame->lpInput),
                                                 static_cast<uint8_t*>(frame->lpOutput),
                                                 (frame->dwFlags & ICCOMPRESS_KEYFRAME) != 0, &keyFrame);
+  compressTicks += Ticks() - start;
   frame->lpbiOutput->biSizeImage = DWORD(bytes);
   if (frame->lpdwFlags) *frame->lpdwFlags = keyFrame ? AVIIF_KEYFRAME : 0;
   return ICERR_OK;
@@ -253,6 +264,12 @@ bool EnsureMsvc1Compressor(int width, int height) {
       !ICInstall(ICTYPE_VIDEO, kHandler, reinterpret_cast<LPARAM>(&Msvc1DriverProc), nullptr, ICINSTALL_FUNCTION))
     installed = false;
   return CompressorAccepts(width, height);
+}
+
+double Msvc1CompressSeconds() {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  return double(compressTicks.load()) / double(frequency.QuadPart);
 }
 
 void RemoveMsvc1Compressor() {

@@ -16,3 +16,5 @@ bool EnsureMsvc1Compressor(int width, int height);
 // Removes our compressor again if EnsureMsvc1Compressor installed it (before the module that
 // holds the driver procedure is unloaded).
 void RemoveMsvc1Compressor();
+// Wall-clock seconds that this process's compressors have spent compressing frames so far.
+double Msvc1CompressSeconds();

@@ -1,6 +1,9 @@
 #include "recorder/codec/Msvc1Encoder.h"
 
 #include "recorder/codec/Msvc1Block.h"
+#include "recorder/codec/SliceWorkers.h"
+
+#include <emmintrin.h>
 
 #include <algorithm>
 #include <cstring>
@@ -23,17 +26,35 @@ uint8_t* PutSkips(uint8_t* out, int count) {
   return out;
 }
 
+// Slices per thread: more slices than threads even out rows that cost more than others.
+constexpr int kSlicesPerThread = 4;
+
 }  // namespace
 
-Msvc1Encoder::Msvc1Encoder(int width, int height, int quality)
+Msvc1Encoder::Msvc1Encoder(int width, int height, int quality, int threads)
     : width_(width),
       height_(height),
       stride_((size_t(width) * 2 + 3) & ~size_t(3)),
       blockColumns_((width + 3) / 4),
       blockRows_((height + 3) / 4),
-      previous_(stride_ * size_t(height)) {
+      previous_(stride_ * size_t(height)),
+      workers_(std::make_unique<SliceWorkers>(threads)) {
   SetQuality(quality);
+  const int count = workers_->Threads() == 1 ? 1 : std::min(blockRows_, workers_->Threads() * kSlicesPerThread);
+  slices_.resize(size_t(std::max(1, count)));
+  for (int i = 0; i < int(slices_.size()); ++i) {
+    Slice& slice = slices_[size_t(i)];
+    slice.firstRow = int(int64_t(blockRows_) * i / int64_t(slices_.size()));
+    slice.endRow = int(int64_t(blockRows_) * (i + 1) / int64_t(slices_.size()));
+    slice.codes.resize(size_t(slice.endRow - slice.firstRow) * size_t(blockColumns_) * msvc1::kMaxBlockBytes);
+    slice.changed.resize(size_t(blockColumns_));
+    slice.scratch.resize(size_t(blockColumns_) * 8 + 16);
+  }
 }
+
+Msvc1Encoder::~Msvc1Encoder() = default;
+
+int Msvc1Encoder::Threads() const { return workers_->Threads(); }
 
 void Msvc1Encoder::SetQuality(int quality) {
   quality_ = std::clamp(quality, 0, 10000);
@@ -58,47 +79,109 @@ void Msvc1Encoder::GatherBlock(const uint8_t* pixels, int column, int row, uint1
   }
 }
 
-bool Msvc1Encoder::BlockUnchanged(const uint8_t* pixels, int column, int row) const {
-  const int x0 = column * 4, y0 = row * 4;
-  const size_t bytes = size_t(std::min(4, width_ - x0)) * 2;
-  const int lines = std::min(4, height_ - y0);
+bool Msvc1Encoder::FindChangedBlocks(const uint8_t* band, const uint8_t* previousBand, int lines,
+                                     uint8_t* changed, uint8_t* scratch) const {
+  // Line by line, so that each line is read straight through: the differences of each pair of
+  // blocks gather in 16 bytes of `scratch`, whose two halves then tell the two blocks.
+  const int fullColumns = width_ / 4;
+  int any = 0;
+  int column = 0;
+  const int pairs = fullColumns / 2;
+  uint8_t* difference = scratch;
   for (int r = 0; r < lines; ++r) {
-    const size_t at = (y0 + r) * stride_ + x0 * 2;
-    if (std::memcmp(pixels + at, previous_.data() + at, bytes) != 0) return false;
+    const uint8_t* a = band + r * stride_;
+    const uint8_t* b = previousBand + r * stride_;
+    for (int pair = 0; pair < pairs; ++pair) {
+      const __m128i d = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + 16 * pair)),
+                                      _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 16 * pair)));
+      __m128i* at = reinterpret_cast<__m128i*>(difference + 16 * pair);
+      _mm_storeu_si128(at, r == 0 ? d : _mm_or_si128(_mm_loadu_si128(at), d));
+    }
   }
-  return true;
+  for (int pair = 0; pair < pairs; ++pair, column += 2) {
+    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(difference + 16 * pair));
+    const int differs = ~_mm_movemask_epi8(_mm_cmpeq_epi8(d, _mm_setzero_si128())) & 0xFFFF;
+    changed[column] = (differs & 0x00FF) != 0;
+    changed[column + 1] = (differs & 0xFF00) != 0;
+    any |= differs;
+  }
+  // The last single block and a block cut off by the right edge.
+  for (; column < blockColumns_; ++column) {
+    const size_t bytes = size_t(std::min(4, width_ - column * 4)) * 2;
+    bool differs = false;
+    for (int r = 0; r < lines && !differs; ++r) {
+      const size_t at = r * stride_ + size_t(column) * 8;
+      differs = std::memcmp(band + at, previousBand + at, bytes) != 0;
+    }
+    changed[column] = differs;
+    any |= int(differs);
+  }
+  return any != 0;
 }
 
-size_t Msvc1Encoder::Encode(const uint8_t* pixels, uint8_t* out, bool keyFrame, bool* isKeyFrame) {
-  const bool key = keyFrame || !havePrevious_;
+void Msvc1Encoder::EncodeSlice(const uint8_t* pixels, bool key, Slice& slice) {
   const size_t rowBytes = size_t(width_) * 2;
-  uint8_t* cursor = out;
+  uint8_t* const start = slice.codes.data();
+  uint8_t* cursor = start;
   int skipped = 0;
+  slice.coded = false;
+  slice.leadingSkips = 0;
   uint16_t block[16];
-  for (int row = 0; row < blockRows_; ++row) {
+  std::vector<uint8_t>& changed = slice.changed;
+  std::fill(changed.begin(), changed.end(), uint8_t(1));
+  for (int row = slice.firstRow; row < slice.endRow; ++row) {
     const int lines = std::min(4, height_ - row * 4);
     const uint8_t* band = pixels + size_t(row) * 4 * stride_;
     uint8_t* previousBand = previous_.data() + size_t(row) * 4 * stride_;
-    if (!key) {
-      bool bandUnchanged = true;
-      for (int r = 0; r < lines && bandUnchanged; ++r)
-        bandUnchanged = std::memcmp(band + r * stride_, previousBand + r * stride_, rowBytes) == 0;
-      if (bandUnchanged) {
-        skipped += blockColumns_;
-        continue;
-      }
+    if (!key && !FindChangedBlocks(band, previousBand, lines, changed.data(), slice.scratch.data())) {
+      skipped += blockColumns_;
+      continue;
     }
+    bool bandChanged = false;
     for (int column = 0; column < blockColumns_; ++column) {
-      if (!key && BlockUnchanged(pixels, column, row)) {
+      if (!changed[size_t(column)]) {
         ++skipped;
         continue;
       }
-      cursor = PutSkips(cursor, skipped);
+      bandChanged = true;
+      if (slice.coded) {
+        cursor = PutSkips(cursor, skipped);
+      } else {
+        slice.leadingSkips = skipped;
+        slice.coded = true;
+      }
       skipped = 0;
       GatherBlock(pixels, column, row, block);
       cursor += msvc1::EncodeBlock(block, errorBound_, cursor);
     }
-    for (int r = 0; r < lines; ++r) std::memcpy(previousBand + r * stride_, band + r * stride_, rowBytes);
+    if (bandChanged)
+      for (int r = 0; r < lines; ++r) std::memcpy(previousBand + r * stride_, band + r * stride_, rowBytes);
+  }
+  if (slice.coded) {
+    slice.trailingSkips = skipped;
+  } else {
+    slice.leadingSkips = skipped;
+    slice.trailingSkips = 0;
+  }
+  slice.size = size_t(cursor - start);
+}
+
+size_t Msvc1Encoder::Encode(const uint8_t* pixels, uint8_t* out, bool keyFrame, bool* isKeyFrame) {
+  const bool key = keyFrame || !havePrevious_;
+  if (slices_.size() == 1) {
+    EncodeSlice(pixels, key, slices_[0]);
+  } else {
+    workers_->Run(int(slices_.size()), [&](int i) { EncodeSlice(pixels, key, slices_[size_t(i)]); });
+  }
+  uint8_t* cursor = out;
+  int skipped = 0;
+  for (const Slice& slice : slices_) {
+    skipped += slice.leadingSkips;
+    if (!slice.coded) continue;
+    cursor = PutSkips(cursor, skipped);
+    std::memcpy(cursor, slice.codes.data(), slice.size);
+    cursor += slice.size;
+    skipped = slice.trailingSkips;
   }
   cursor = PutSkips(cursor, skipped);
   havePrevious_ = true;

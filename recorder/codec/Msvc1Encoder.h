@@ -3,16 +3,23 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
+
+class SliceWorkers;
 
 class Msvc1Encoder {
 public:
-  // quality 0..10000 as in AVICOMPRESSOPTIONS (higher means a smaller error bound).
-  Msvc1Encoder(int width, int height, int quality);
+  // quality 0..10000 as in AVICOMPRESSOPTIONS (higher means a smaller error bound). The block
+  // rows are coded in slices on `threads` threads (0: one per processor); the output does not
+  // depend on the number of threads.
+  Msvc1Encoder(int width, int height, int quality, int threads = 0);
+  ~Msvc1Encoder();
 
   int Width() const { return width_; }
   int Height() const { return height_; }
   int Quality() const { return quality_; }
+  int Threads() const;
   // Takes effect from the next frame.
   void SetQuality(int quality);
   // Upper bound of one compressed frame in bytes.
@@ -25,10 +32,26 @@ public:
   void Reset() { havePrevious_ = false; }
 
 private:
+  // The coded blocks of a run of block rows: the skipped blocks before the first coded block,
+  // the codes from the first to the last coded block, and the skipped blocks after it. Slices
+  // are joined by merging the skips at their borders, as one pass over the frame would have.
+  struct Slice {
+    int firstRow = 0, endRow = 0;
+    int leadingSkips = 0, trailingSkips = 0;
+    bool coded = false;  // false: every block was skipped (all counted in leadingSkips)
+    std::vector<uint8_t> codes;
+    size_t size = 0;
+    std::vector<uint8_t> changed;  // per block of the row being coded
+    std::vector<uint8_t> scratch;  // FindChangedBlocks's differences, one byte per byte of a line
+  };
+
+  void EncodeSlice(const uint8_t* pixels, bool key, Slice& slice);
+  // Marks the blocks of a block row that differ from the previous frame; false when none does.
+  bool FindChangedBlocks(const uint8_t* band, const uint8_t* previousBand, int lines, uint8_t* changed,
+                         uint8_t* scratch) const;
   // Copies block (column, row) in bitstream order, repeating the last column and row of the
   // picture where the block reaches beyond it.
   void GatherBlock(const uint8_t* pixels, int column, int row, uint16_t block[16]) const;
-  bool BlockUnchanged(const uint8_t* pixels, int column, int row) const;
 
   int width_;
   int height_;
@@ -39,4 +62,6 @@ private:
   int blockRows_;
   std::vector<uint8_t> previous_;  // the last input frame; unchanged blocks are skipped
   bool havePrevious_ = false;
+  std::vector<Slice> slices_;
+  std::unique_ptr<SliceWorkers> workers_;
 };

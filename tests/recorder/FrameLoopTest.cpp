@@ -52,14 +52,23 @@ TEST(FrameLoop, FirstFrameAtZeroAndSameStepFramesDropped) {
   // +14 (step 2 again), +25 and +26 (step 5 again).
   ScriptedLoop loop({1000, 1003, 1012, 1014, 1025, 1026});
   std::vector<uint32_t> written;
+  std::vector<BITMAPINFOHEADER*> blocks;
   FrameLoopEnd end = RunFrameLoop(kSmall, [&](BITMAPINFOHEADER* frame, uint32_t index) {
     EXPECT_EQ(frame->biWidth, 8);
     EXPECT_EQ(frame->biBitCount, 16);
     written.push_back(index);
+    blocks.push_back(frame);
     return S_OK;
   });
   EXPECT_EQ(end, FrameLoopEnd::Stopped);
   EXPECT_EQ(written, (std::vector<uint32_t>{0, 2, 5}));
+  // Every frame of the run is taken into the same block.
+  ASSERT_EQ(blocks.size(), 3u);
+  EXPECT_EQ(blocks[1], blocks[0]);
+  EXPECT_EQ(blocks[2], blocks[0]);
+  // The stage record counts the frames taken and written.
+  EXPECT_EQ(LastFrameLoopStages().frames, 6u);
+  EXPECT_EQ(LastFrameLoopStages().written, 3u);
 }
 
 TEST(FrameLoop, FirstFrameIsZeroEvenWhenTheClockHasMovedOn) {
@@ -81,5 +90,6 @@ TEST(FrameLoop, FailedWriteEndsTheLoopAtOnce) {
   });
   EXPECT_EQ(end, FrameLoopEnd::WriteFailed);
   EXPECT_EQ(writes, 2);
+  EXPECT_EQ(LastFrameLoopStages().written, 1u);
   EXPECT_EQ(Recorder().recording.load(), 1);
 }

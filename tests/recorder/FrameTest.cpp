@@ -108,20 +108,27 @@ TEST(ScreenFrame, WithoutTheHookFramesShowTheStandardArrow) {
   EXPECT_EQ(CurrentCursor(), LoadCursorA(nullptr, IDC_ARROW));
 }
 
-TEST(ScreenFrame, AReusedGrabberGivesTheSameFramesAsSingleGrabs) {
-  ScreenWindow red(300, 200, 120, 90, RGB(255, 0, 0));
+TEST(ScreenFrame, AReusedGrabberFillsItsOneBlockWithEachNewPicture) {
   SetCursorPos(350, 240);
   ScreenGrabber grabber(290, 190, 101, 61);
+  BITMAPINFOHEADER* first = nullptr;
+  const COLORREF colours[] = {RGB(255, 0, 0), RGB(0, 0, 255), RGB(0, 255, 0)};
+  const WORD expected[] = {0x7C00, 0x001F, 0x03E0};
   for (int i = 0; i < 3; ++i) {
+    ScreenWindow window(300, 200, 120, 90, colours[i]);
     BITMAPINFOHEADER* reused = grabber.Grab();
     BITMAPINFOHEADER* single = GrabScreenFrame(290, 190, 101, 61);
     ASSERT_TRUE(reused && single);
-    EXPECT_EQ(reused->biWidth, 101);
+    if (i == 0) first = reused;
+    EXPECT_EQ(reused, first) << "a new block for frame " << i;
+    // The same packed DIB as a fresh one: header, block size, pixels and zero row fill.
+    EXPECT_EQ(memcmp(reused, single, sizeof(BITMAPINFOHEADER)), 0);
+    EXPECT_EQ(GlobalSize(GlobalHandle(reused)), DibBlockBytes(101, 61, 16));
     ASSERT_EQ(reused->biSizeImage, single->biSizeImage);
     EXPECT_EQ(memcmp(DibPixels(reused), DibPixels(single), reused->biSizeImage), 0);
-    EXPECT_EQ(PixelAt(reused, 100, 60), 0x7C00);
-    EXPECT_NE(reused, single);
-    FreeDib(reused);
+    EXPECT_EQ(PixelAt(reused, 100, 60), expected[i]) << "frame " << i;
+    EXPECT_EQ(DibPixels(reused)[202], 0);
+    EXPECT_EQ(DibPixels(reused)[203], 0);
     FreeDib(single);
   }
 }
