@@ -20,8 +20,17 @@ LUMORA_PACKAGES_32BIT=(wine32:i386 libasound2-plugins:i386)
 lumora_missing_packages() {
   local missing=() p wanted=("${LUMORA_PACKAGES[@]}")
   lumora_runs_32bit && wanted+=("${LUMORA_PACKAGES_32BIT[@]}")
+  # A name without an architecture means the machine's own (or an architecture-free package):
+  # with the i386 one installed beside it, the bare name would answer for both.
+  local native
+  native=$(dpkg --print-architecture)
+  installed() { dpkg-query -W -f='${Status}\n' "$1" 2>/dev/null | grep -qx 'install ok installed'; }
   for p in "${wanted[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$' || missing+=("$p")
+    if [[ "$p" == *:* ]]; then
+      installed "$p" || missing+=("$p")
+    else
+      installed "$p:$native" || installed "$p:all" || missing+=("$p")
+    fi
   done
   echo "${missing[@]:-}"
 }
