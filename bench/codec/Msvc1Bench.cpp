@@ -3,6 +3,7 @@
 // three runs, each repeating the frames until it has taken half a second of processor time, so
 // that fast scenes are not measured in clock ticks) and writes the compressed frames into an AVI
 // file for ffmpeg to decode.
+#include "bench/BenchClock.h"
 #include "bench/codec/Scenes.h"
 #include "recorder/codec/Msvc1Encoder.h"
 
@@ -22,22 +23,6 @@ constexpr int kDefaultQuality = 8000;  // what the screen recorder asks for
 constexpr int kKeyFrameEvery = 200;  // likewise
 constexpr int kRuns = 3;
 constexpr double kLeastSeconds = 0.5;
-
-// Processor time of all of this process's threads: the machine is shared, so wall time would
-// measure the others too.
-double ProcessSeconds() {
-  FILETIME created, exited, kernel, user;
-  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-  auto seconds = [](const FILETIME& t) { return (double(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e7; };
-  return seconds(kernel) + seconds(user);
-}
-
-double WallSeconds() {
-  LARGE_INTEGER now, frequency;
-  QueryPerformanceCounter(&now);
-  QueryPerformanceFrequency(&frequency);
-  return double(now.QuadPart) / double(frequency.QuadPart);
-}
 
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());

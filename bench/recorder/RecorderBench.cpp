@@ -9,6 +9,7 @@
 // processor the process used, the frames taken, and each stage's milliseconds per frame taken.
 // vistrel_bench grab <scene> <milliseconds> prints "<grabs per second>": the bare grab rate, screen
 // to packed DIB and nothing else, on a thread of its own as the capture thread would be.
+#include "bench/BenchClock.h"
 #include "recorder/Controller.h"
 #include "recorder/FrameLoop.h"
 #include "recorder/ScreenFrame.h"
@@ -133,20 +134,6 @@ bool CountFrames(const char* path, long* frames, long* milliseconds) {
   }
   AVIFileExit();
   return ok;
-}
-
-double ProcessSeconds() {
-  FILETIME created, exited, kernel, user;
-  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-  auto seconds = [](const FILETIME& t) { return (double(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e7; };
-  return seconds(kernel) + seconds(user);
-}
-
-double WallSeconds() {
-  LARGE_INTEGER now, frequency;
-  QueryPerformanceCounter(&now);
-  QueryPerformanceFrequency(&frequency);
-  return double(now.QuadPart) / double(frequency.QuadPart);
 }
 
 std::atomic<bool> grabbing{false};
