@@ -138,6 +138,7 @@ HRESULT AsfWriterFilter::OnActivate() {
 void AsfWriterFilter::OnRun(REFERENCE_TIME) {}
 
 void AsfWriterFilter::OnDeactivate() {
+  AutoLock video(videoLock_);
   AutoLock lock(writeLock_);
   if (file_.IsOpen()) file_.Finish(static_cast<uint64_t>(std::max<REFERENCE_TIME>(end_, 0)));
   encoder_.reset();
@@ -168,6 +169,7 @@ HRESULT AsfWriterFilter::Receive(WriterInputPin& pin, IMediaSample* sample) {
 }
 
 HRESULT AsfWriterFilter::WriteVideo(IMediaSample* sample, REFERENCE_TIME start, REFERENCE_TIME stop) {
+  AutoLock video(videoLock_);
   BYTE* data = nullptr;
   long needed = DibStride(width_, bitCount_) * height_;
   if (!encoder_ || FAILED(sample->GetPointer(&data)) || sample->GetActualDataLength() < needed)

@@ -73,7 +73,9 @@ private:
   HRESULT writeError_ = S_OK;
   bool completeSent_ = false;
 
-  // Video streaming state (the video thread only).
+  // Video streaming state: the video thread encodes under the lock, and the stop, which can
+  // come while a frame is being encoded, frees the encoder under it.
+  CriticalSection videoLock_;
   std::unique_ptr<VideoEncoder> encoder_;
   std::vector<uint8_t> rgb555_;
   std::vector<uint8_t> encoded_;
