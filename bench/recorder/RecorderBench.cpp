@@ -9,6 +9,8 @@
 // processor the process used, the frames taken, and each stage's milliseconds per frame taken.
 // vistrel_bench grab <scene> <milliseconds> prints "<grabs per second>": the bare grab rate, screen
 // to packed DIB and nothing else, on a thread of its own as the capture thread would be.
+// vistrel_bench show <scene> <milliseconds> only shows the scene, for a recording made by another
+// program (the whole-session benchmark).
 #include "bench/BenchClock.h"
 #include "recorder/Controller.h"
 #include "recorder/FrameLoop.h"
@@ -186,9 +188,10 @@ int Grab(DWORD milliseconds) {
 int main(int argc, char** argv) {
   const bool record = argc == 5 && strcmp(argv[1], "record") == 0;
   const bool grab = argc == 4 && strcmp(argv[1], "grab") == 0;
-  if (!record && !grab) {
+  const bool show = argc == 4 && strcmp(argv[1], "show") == 0;
+  if (!record && !grab && !show) {
     fprintf(stderr, "usage: %s record still|slide|changing milliseconds output.avi\n"
-                    "       %s grab still|slide|changing milliseconds\n", argv[0], argv[0]);
+                    "       %s grab|show still|slide|changing milliseconds\n", argv[0], argv[0]);
     return 2;
   }
   scene = strcmp(argv[2], "changing") == 0 ? Changing : strcmp(argv[2], "slide") == 0 ? Slide : Still;
@@ -207,7 +210,14 @@ int main(int argc, char** argv) {
   UpdateWindow(window);
   if (scene != Still) SetTimer(window, 1, 15, nullptr);
   PumpFor(500);
-  const int result = record ? Record(argv[4], milliseconds, width, height, window) : Grab(milliseconds);
+  int result = 0;
+  if (record) {
+    result = Record(argv[4], milliseconds, width, height, window);
+  } else if (grab) {
+    result = Grab(milliseconds);
+  } else {
+    PumpFor(milliseconds);
+  }
   ReleaseAudioSide();
   RemoveMsvc1Compressor();
   CloseCaptureIdleEvent();
