@@ -24,8 +24,10 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 # Median of column $1 of the lines on standard input.
 column_median() { awk -v c="$1" '{ print $c }' | median; }
 
-printf '%-10s %-9s %8s %7s %6s %7s %6s %5s | %6s %6s %6s %6s %6s  (ms per frame)\n' size scene 'grab/s' fps share \
-  'MB/min' '3h GB' 'cpu%' grab conv encode write wait
+# "paused" is the ceiling that the 5 ms pause after every frame leaves: one bare grab plus the
+# measured wait per frame; "p.share" is the recorder's share of it.
+printf '%-10s %-9s %8s %7s %6s %7s %7s %7s %6s %5s | %6s %6s %6s %6s %6s  (ms per frame)\n' size scene 'grab/s' \
+  fps share paused p.share 'MB/min' '3h GB' 'cpu%' grab conv encode write wait
 for size in ${SIZES:-1366x768 1920x1080}; do
   lumora_stop_xvfb
   unset DISPLAY
@@ -50,11 +52,14 @@ for size in ${SIZES:-1366x768 1920x1080}; do
     fps=$(printf '%s' "$lines" | column_median 1)
     mb=$(printf '%s' "$lines" | column_median 2)
     share=$(awk -v a="$fps" -v b="$grab_rate" 'BEGIN { printf "%.0f%%", 100 * a / b }')
-    printf '%-10s %-9s %8s %7s %6s %7s %6s %5s | %6s %6s %6s %6s %6s\n' "$size" "$scene" "$grab_rate" "$fps" "$share" \
+    wait_ms=$(printf '%s' "$lines" | column_median 8)
+    paused=$(awk -v g="$grab_rate" -v w="$wait_ms" 'BEGIN { printf "%.1f", 1000 / (1000 / g + w) }')
+    paused_share=$(awk -v a="$fps" -v b="$paused" 'BEGIN { printf "%.0f%%", 100 * a / b }')
+    printf '%-10s %-9s %8s %7s %6s %7s %7s %7s %6s %5s | %6s %6s %6s %6s %6s\n' "$size" "$scene" "$grab_rate" "$fps" \
+      "$share" "$paused" "$paused_share" \
       "$mb" "$(awk -v m="$mb" 'BEGIN { printf "%.2f", m * 180 / 1024 }')" "$(printf '%s' "$lines" | column_median 3)" \
       "$(printf '%s' "$lines" | column_median 4)" "$(printf '%s' "$lines" | column_median 5)" \
-      "$(printf '%s' "$lines" | column_median 6)" "$(printf '%s' "$lines" | column_median 7)" \
-      "$(printf '%s' "$lines" | column_median 8)"
+      "$(printf '%s' "$lines" | column_median 6)" "$(printf '%s' "$lines" | column_median 7)" "$wait_ms"
   done
 done
 lumora_stop_xvfb
