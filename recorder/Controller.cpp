@@ -175,8 +175,8 @@ bool RunCapture(int left, int top, int width, int height, DWORD rate) {
     RequestStop();
     return false;
   }
-  // A frame without memory, or a next part that could not be begun, ends the recording with the
-  // frames written so far.
+  // A frame without memory, a next part that could not be begun, or a disk without room for
+  // the next frame ends the recording with the frames written so far.
   if (end != FrameLoopEnd::Stopped) RequestStop();
   FinishRecording();
   part.Finished();

@@ -1,5 +1,7 @@
 #include "recorder/PartLimit.h"
 
+#include <cstdint>
+
 namespace {
 constexpr uint64_t kChunkHeaderBytes = 8;
 constexpr uint64_t kIndexEntryBytes = 16;
@@ -18,4 +20,12 @@ uint64_t FileBytesOnDisk(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data = {};
   if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
   return (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+uint64_t FreeBytesBeside(const std::string& path) {
+  std::string folder = path.substr(0, path.find_last_of('\\') + 1);
+  ULARGE_INTEGER available = {};
+  if (folder.empty() || !GetDiskFreeSpaceExA(folder.c_str(), &available, nullptr, nullptr))
+    return UINT64_MAX;
+  return available.QuadPart;
 }

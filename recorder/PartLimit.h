@@ -21,3 +21,5 @@ bool PartWouldPassLimit(uint64_t fileBytes, uint32_t lastPosition, uint32_t posi
 
 // The file's size on disk; 0 when it cannot be read.
 uint64_t FileBytesOnDisk(const std::string& path);
+// The bytes that may still be written on the disk that holds the file; UINT64_MAX when unknown.
+uint64_t FreeBytesBeside(const std::string& path);

@@ -28,9 +28,19 @@ void PartWriter::BeginRecord(const std::string& soundPath) {
 HRESULT PartWriter::Write(BITMAPINFOHEADER* frame, uint32_t index) {
   RecorderState& state = Recorder();
   uint32_t position = index - partStart_;
+  // A full disk would take the part with it: the platform's writer does not always report a
+  // write that found no room, and the close still has to append the index. So the recording
+  // ends while the part can be closed whole (checked before a next part would be begun).
+  const uint64_t onDisk = FileBytesOnDisk(state.tempVideoPath);
+  const uint64_t free = FreeBytesBeside(state.tempVideoPath);
+  if (free != UINT64_MAX &&
+      PartWouldPassLimit(onDisk, lastPosition_, position, frame->biSizeImage, onDisk + free)) {
+    diskFull_ = true;
+    return AVIERR_FILEWRITE;
+  }
   // After a stop no new part is begun: the last frame still fits, the limit keeps room for it.
   if (framesInPart_ > 0 && state.recording.load() == 1 &&
-      PartWouldPassLimit(FileBytesOnDisk(state.tempVideoPath), lastPosition_, position,
+      PartWouldPassLimit(onDisk, lastPosition_, position,
                          frame->biSizeImage, state.partByteLimit)) {
     HRESULT next = NextPart();
     if (next != 0) return next;
@@ -65,7 +75,11 @@ void PartWriter::PartDone(bool afterFailure) {
 }
 
 void PartWriter::Finished() {
-  recovery_.Finished();
+  // The platform's writer can fail without saying so (a full disk, a file past its offsets): a
+  // part without sound that does not read back whole keeps its record for the next start.
+  RecorderState& state = Recorder();
+  AviFacts facts;
+  if (state.audioMode != AudioNone || CheckAviFile(state.tempVideoPath, &facts)) recovery_.Finished();
   for (RecoveryNote& note : keptRecords_) note.Finished();
 }
 

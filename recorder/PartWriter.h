@@ -34,6 +34,8 @@ public:
   void Finished();
 
   AviCapture& Avi() { return *avi_; }
+  // True once a frame was refused because the disk had no room left for it and the index.
+  bool DiskFull() const { return diskFull_; }
   uint32_t FramesInPart() const { return framesInPart_; }
 
 private:
@@ -47,4 +49,5 @@ private:
   uint32_t partStart_ = 0;
   uint32_t lastPosition_ = 0;
   uint32_t framesInPart_ = 0;
+  bool diskFull_ = false;
 };

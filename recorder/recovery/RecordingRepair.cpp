@@ -43,6 +43,22 @@ RepairReport Fail(const std::string& recordPath, const std::string& reason) {
   return report;
 }
 
+// Room for a file of `bytes` beside `path` on its disk, with a margin for the file system.
+bool RoomFor(const std::string& path, uint64_t bytes) {
+  std::string folder = path.substr(0, path.find_last_of('\\') + 1);
+  ULARGE_INTEGER available = {};
+  if (!GetDiskFreeSpaceExA(folder.empty() ? nullptr : folder.c_str(), &available, nullptr, nullptr))
+    return true;  // unknown: the write itself will tell
+  return available.QuadPart >= bytes + (1u << 20);
+}
+
+RepairReport NoRoom() {
+  RepairReport report;
+  report.outcome = RepairOutcome::NoRoom;
+  report.reason = "no room on the disk for the repaired file";
+  return report;
+}
+
 FrameLayout LayoutOf(const RecoveryRecord& record) {
   BITMAPINFOHEADER format = {};
   memcpy(&format, record.format.data(), sizeof(format));
@@ -110,9 +126,17 @@ RepairReport RepairRecording(const std::string& recordPath) {
                    SalvageSound(soundFile, sound.sound) && sound.sound.dataBytes > 0;
   sound.file = &soundFile;
 
+  // The repair writes a whole copy first; a full disk (often the reason the recording broke off)
+  // is not the recording's fault, so it is tried again once there is room, never given up.
+  const RecoveredSound* salvaged = withSound ? &sound : nullptr;
+  const uint64_t bytes = RecoveredAviBytes(chunks, salvaged);
   std::string repaired = record.finalPath + ".repair";
-  if (!WriteRecoveredAvi(repaired, record, frames, chunks, withSound ? &sound : nullptr)) {
+  if (!RoomFor(repaired, bytes)) return NoRoom();
+  if (!WriteRecoveredAvi(repaired, record, frames, chunks, salvaged)) {
+    // With its unfinished copy still there, a disk that filled up during the write is full.
+    const bool diskFull = !RoomFor(repaired, 0);
     DeleteFileA(repaired.c_str());
+    if (diskFull) return NoRoom();
     return Fail(recordPath, "the repaired file could not be written");
   }
   AviFacts written;

@@ -12,6 +12,7 @@ enum class RepairOutcome {
   Repaired,
   NotRepairable,    // nothing usable, or the result did not read back; the files stay as they were
   Busy,             // the file is still being written by a running recorder; tried next time
+  NoRoom,           // the disk has no room for the repaired copy; tried again next time
   AlreadyHandled,   // an earlier start tried and marked it
 };
 

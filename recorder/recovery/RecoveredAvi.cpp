@@ -61,7 +61,25 @@ AVIStreamHeader SoundHeader(const SalvagedSound& sound, uint32_t largest) {
   header.dwSampleSize = sound.blockAlign;
   return header;
 }
+bool HasSound(const RecoveredSound* sound) {
+  return sound && sound->file && sound->sound.dataBytes > 0;
+}
+
+// The sound goes in pieces of one second, whole blocks.
+uint32_t SoundPieceBytes(const SalvagedSound& s) {
+  return std::max<uint32_t>(s.blockAlign, s.bytesPerSecond - s.bytesPerSecond % s.blockAlign);
+}
 }  // namespace
+
+uint64_t RecoveredAviBytes(const std::vector<FrameChunk>& chunks, const RecoveredSound* sound) {
+  uint64_t total = 4096;
+  for (const FrameChunk& chunk : chunks) total += 8 + uint64_t(chunk.size) + (chunk.size & 1) + sizeof(IndexEntry);
+  if (HasSound(sound)) {
+    const SalvagedSound& s = sound->sound;
+    total += s.dataBytes + (s.dataBytes / SoundPieceBytes(s) + 1) * (8 + sizeof(IndexEntry) + 1);
+  }
+  return total;
+}
 
 bool WriteRecoveredAvi(const std::string& path, const RecoveryRecord& record,
                        const FileReader& frames, const std::vector<FrameChunk>& chunks,
@@ -69,24 +87,15 @@ bool WriteRecoveredAvi(const std::string& path, const RecoveryRecord& record,
   BITMAPINFOHEADER format = {};
   if (record.format.size() < sizeof(format)) return false;
   memcpy(&format, record.format.data(), sizeof(format));
-  const bool withSound = sound && sound->file && sound->sound.dataBytes > 0;
+  const bool withSound = HasSound(sound);
 
   // The whole size is known before anything is written: refuse what a plain AVI cannot hold.
-  uint64_t total = 4096;
+  if (RecoveredAviBytes(chunks, sound) > kPlainAviLimit) return false;
   uint32_t largestFrame = 0;
-  for (const FrameChunk& chunk : chunks) {
-    total += 8 + uint64_t(chunk.size) + (chunk.size & 1) + sizeof(IndexEntry);
-    largestFrame = std::max(largestFrame, chunk.size);
-  }
+  for (const FrameChunk& chunk : chunks) largestFrame = std::max(largestFrame, chunk.size);
   // Sound goes in one chunk per second of picture, interleaved with the frames.
   const uint32_t positionsPerSecond = std::max<uint32_t>(1, record.rate / record.scale);
-  uint32_t soundPiece = 0;
-  if (withSound) {
-    const SalvagedSound& s = sound->sound;
-    soundPiece = std::max<uint32_t>(s.blockAlign, s.bytesPerSecond - s.bytesPerSecond % s.blockAlign);
-    total += s.dataBytes + (s.dataBytes / soundPiece + 1) * (8 + sizeof(IndexEntry) + 1);
-  }
-  if (total > kPlainAviLimit) return false;
+  const uint32_t soundPiece = withSound ? SoundPieceBytes(sound->sound) : 0;
 
   FileWriter out;
   if (!out.Create(path)) return false;

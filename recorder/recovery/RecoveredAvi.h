@@ -16,6 +16,9 @@ struct RecoveredSound {
   SalvagedSound sound;
 };
 
+// The size of the file that WriteRecoveredAvi writes for these chunks and sound.
+uint64_t RecoveredAviBytes(const std::vector<FrameChunk>& chunks, const RecoveredSound* sound);
+
 // Writes `path` from the chunks of `frames`; false when writing failed or the file would pass
 // the 4 GB a plain AVI file can describe.
 bool WriteRecoveredAvi(const std::string& path, const RecoveryRecord& record,
