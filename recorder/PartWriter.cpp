@@ -16,13 +16,14 @@ std::string PartFinalPath(const RecorderState& state) {
 
 AviSetUp PartWriter::Open() {
   avi_ = std::make_unique<AviCapture>();
-  return avi_->Open(Recorder().tempVideoPath, rectangle_, rate_);
+  return avi_->Open(Recorder().tempVideoPath, rectangle_, rate_, Recorder().ownCompressor);
 }
 
 void PartWriter::BeginRecord(const std::string& soundPath) {
   RecorderState& state = Recorder();
+  soundPath_ = soundPath;
   recovery_ = RecoveryNote();
-  recovery_.Begin(*avi_, state.tempVideoPath, PartFinalPath(state), soundPath);
+  recovery_.Begin(*avi_, state.tempVideoPath, PartFinalPath(state), soundPath_, partStart_);
 }
 
 HRESULT PartWriter::Write(BITMAPINFOHEADER* frame, uint32_t index) {
@@ -32,9 +33,8 @@ HRESULT PartWriter::Write(BITMAPINFOHEADER* frame, uint32_t index) {
   if (framesInPart_ > 0 && state.recording.load() == 1 &&
       PartWouldPassLimit(FileBytesOnDisk(state.tempVideoPath), lastPosition_, position,
                          frame->biSizeImage, state.partByteLimit)) {
-    HRESULT next = NextPart();
+    HRESULT next = NextPart(index);
     if (next != 0) return next;
-    partStart_ = index;
     position = 0;
   }
   HRESULT written = avi_->WriteFrame(frame, position);
@@ -52,13 +52,21 @@ void PartWriter::Close() {
   avi_->Close();
 }
 
-void PartWriter::PartDone(bool afterFailure) {
+void PartWriter::PartDone(bool afterFailure, uint32_t soundEnd) {
   RecorderState& state = Recorder();
   if (state.audioMode == AudioNone) {
     AviFacts facts;
     if (!afterFailure || CheckAviFile(state.tempVideoPath, &facts)) recovery_.Finished();
   } else {
-    state.earlierParts.push_back({state.tempVideoPath, PartFinalPath(state)});
+    // The run's sound file is named after the run has stopped its sound (AttachRunSound).
+    RecordedPart part;
+    part.videoPath = state.tempVideoPath;
+    part.finalPath = PartFinalPath(state);
+    part.run = state.runNumber;
+    part.soundStart = partStart_;
+    part.soundEnd = soundEnd;
+    state.recordedParts.push_back(part);
+    if (soundEnd != kSoundToEnd) recovery_.SoundEnds(soundEnd);
     keptRecords_.push_back(std::move(recovery_));
     recovery_ = RecoveryNote();
   }
@@ -69,16 +77,26 @@ void PartWriter::Finished() {
   for (RecoveryNote& note : keptRecords_) note.Finished();
 }
 
-HRESULT PartWriter::NextPart() {
+HRESULT PartWriter::NextPart(uint32_t index) {
   RecorderState& state = Recorder();
   Close();
-  PartDone(false);
+  PartDone(false, index);
   ++state.partNumber;
+  partStart_ = index;
   framesInPart_ = 0;
   lastPosition_ = 0;
-  if (!ChooseTempVideoPath()) return AVIERR_FILEOPEN;
-  AviSetUp setUp = Open();
-  if (setUp != AviSetUp::Ready) return avi_->LastResult() != 0 ? avi_->LastResult() : AVIERR_ERROR;
-  BeginRecord(std::string());
-  return 0;
+  HRESULT result = 0;
+  if (!ChooseTempVideoPath()) {
+    result = AVIERR_FILEOPEN;
+  } else if (Open() != AviSetUp::Ready) {
+    result = avi_->LastResult() != 0 ? avi_->LastResult() : AVIERR_ERROR;
+  }
+  if (result == 0) {
+    BeginRecord(soundPath_);
+  } else if (state.audioMode != AudioNone) {
+    // No part follows: the run's sound after the last part's end stays with that part.
+    state.recordedParts.back().soundEnd = kSoundToEnd;
+    keptRecords_.back().SoundEnds(kSoundToEnd);
+  }
+  return result;
 }
