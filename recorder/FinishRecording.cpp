@@ -1,6 +1,7 @@
 #include "recorder/FinishRecording.h"
 
 #include "framework/Handles.h"
+#include "recorder/MergedAvi.h"
 #include "recorder/RecorderState.h"
 #include "recorder/audio/SoundSection.h"
 #include "recorder/audio/WaveIn.h"
@@ -128,7 +129,9 @@ MergeResult MergeAudioVideo(const std::string& videoPath, const std::string& sou
   AVICOMPRESSOPTIONS* options[2] = {&videoOptions, &soundOptions};
   HRESULT saved = AVISaveVA(finalPath.c_str(), nullptr, PumpMessages, 2, streams, options);
   AVISaveOptionsFree(2, options);
-  return saved == 0 ? MergeSaved : MergeSaveFailed;
+  if (saved != 0) return MergeSaveFailed;
+  TidyMergedAvi(finalPath);
+  return MergeSaved;
 }
 
 void ApplyMergeOutcome(MergeResult result, const std::string& videoPath,

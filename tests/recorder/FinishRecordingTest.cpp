@@ -7,6 +7,7 @@
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <vfw.h>
 #include <cstring>
 
 namespace {
@@ -15,6 +16,36 @@ bool Exists(const std::string& path) {
 }
 
 const InterleaveSettings kPrepared = {1, 100, 0};
+
+// The length the sound stream's header gives, read through AVIFIL32; -1 without sound.
+long HeaderSoundSamples(const std::string& path) {
+  AVIFileInit();
+  long samples = -1;
+  PAVISTREAM stream = nullptr;
+  if (AVIStreamOpenFromFileA(&stream, path.c_str(), streamtypeAUDIO, 0, OF_READ, nullptr) == 0) {
+    AVISTREAMINFOA info = {};
+    AVIStreamInfoA(stream, &info, sizeof(info));
+    samples = static_cast<long>(info.dwLength);
+    AVIStreamRelease(stream);
+  }
+  AVIFileExit();
+  return samples;
+}
+
+bool IndexInFileOrder(const std::string& path) {
+  std::string bytes = ReadFileBytes(path);
+  size_t index = bytes.rfind("idx1");
+  if (index == std::string::npos) return false;
+  uint32_t size, last = 0;
+  memcpy(&size, &bytes[index + 4], 4);
+  for (size_t at = index + 8; at + 16 <= index + 8 + size; at += 16) {
+    uint32_t offset;
+    memcpy(&offset, &bytes[at + 8], 4);
+    if (offset < last) return false;
+    last = offset;
+  }
+  return size > 0;
+}
 
 // Lists a recorded part for FinishRecording, as the capture does when the part is done.
 void ListPart(const std::string& video, const std::string& final, const std::string& sound, int run = 1,
@@ -99,6 +130,10 @@ TEST(Merge, PictureAndSoundBecomeOneInterleavedFile) {
   EXPECT_EQ(MergeAudioVideo(dir / "~temp.avi", dir / "~temp001.wav", dir / "screen.avi", kPrepared),
             MergeSaved);
   EXPECT_EQ(StreamTypes(dir / "screen.avi"), "vids,auds");
+  // The sound's header gives its length in samples, and the index is in file order (the save's
+  // own is neither under Wine).
+  EXPECT_EQ(HeaderSoundSamples(dir / "screen.avi"), 22050 * 400 / 1000);
+  EXPECT_TRUE(IndexInFileOrder(dir / "screen.avi"));
 }
 
 TEST(Merge, UnreadableSoundGivesResult2) {
