@@ -15,6 +15,7 @@ std::string PartFinalPath(const RecorderState& state) {
 }  // namespace
 
 AviSetUp PartWriter::Open() {
+  partDone_ = false;
   avi_ = std::make_unique<AviCapture>();
   return avi_->Open(Recorder().tempVideoPath, rectangle_, rate_, Recorder().ownCompressor);
 }
@@ -54,6 +55,9 @@ void PartWriter::Close() {
 
 void PartWriter::PartDone(bool afterFailure, uint32_t soundEnd) {
   RecorderState& state = Recorder();
+  // A next part that could not be begun leaves the part before it as the current one.
+  if (partDone_) return;
+  partDone_ = true;
   if (state.audioMode == AudioNone) {
     AviFacts facts;
     if (!afterFailure || CheckAviFile(state.tempVideoPath, &facts)) recovery_.Finished();

@@ -50,4 +50,5 @@ private:
   uint32_t partStart_ = 0;
   uint32_t lastPosition_ = 0;
   uint32_t framesInPart_ = 0;
+  bool partDone_ = false;
 };

@@ -195,7 +195,7 @@ TEST(RepairWithSound, EveryPartOfARunGetsItsSectionOfTheRunsSound) {
   std::string wav = dir / "~temp001.wav";
   std::string temp1 = dir / "~temp.avi", final1 = dir / "screen.avi";
   std::string temp2 = dir / "~temp-2.avi", final2 = dir / "screen-2.avi";
-  // Part 1 covers the run's first 2 s (positions 0 to 399), part 2 begins at 2 s and was cut off.
+  // The first part covers the run's first 2 s (positions 0 to 399); the second begins at 2 s and was cut off.
   ASSERT_TRUE(RecordCorner(temp1, final1, wav, 100, 0));
   ASSERT_TRUE(WriteRecoverySoundEnd(RecoveryRecordPath(temp1), 400));
   ASSERT_TRUE(RecordCorner(temp2, final2, wav, kFrames, 400));
@@ -208,7 +208,7 @@ TEST(RepairWithSound, EveryPartOfARunGetsItsSectionOfTheRunsSound) {
   ASSERT_TRUE(CheckAviFile(final2, &facts));
   EXPECT_EQ(facts.streams, 2u);
   EXPECT_EQ(facts.soundBytes, 88200u);  // the last second
-  // Part 1 still needs the run's sound.
+  // The first part still needs the run's sound.
   EXPECT_TRUE(Exists(wav));
 
   report = RepairRecording(RecoveryRecordPath(temp1));
