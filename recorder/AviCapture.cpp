@@ -33,11 +33,12 @@ AviCapture::~AviCapture() {
   Close();
 }
 
-AviSetUp AviCapture::Open(const std::string& path, const CaptureRectangle& rectangle, DWORD rate) {
+AviSetUp AviCapture::Open(const std::string& path, const CaptureRectangle& rectangle, DWORD rate,
+                          bool ownCompressor) {
   if (HIWORD(VideoForWindowsVersion()) < kMinimumVfwVersion) return AviSetUp::VideoForWindowsTooOld;
   // Where the system has no MS Video 1 compressor for these frames (Wine), ours is installed for
   // this process; otherwise the system's codec is used.
-  EnsureMsvc1Compressor(rectangle.Width(), rectangle.Height());
+  if (!ownCompressor) EnsureMsvc1Compressor(rectangle.Width(), rectangle.Height());
   BITMAPINFOHEADER* probe =
       GrabScreenFrame(rectangle.left, rectangle.top, rectangle.Width(), rectangle.Height());
   if (!probe) return AviSetUp::NoProbeFrame;
@@ -46,27 +47,52 @@ AviSetUp AviCapture::Open(const std::string& path, const CaptureRectangle& recta
 
   lastResult_ = AVIFileOpenA(&file_, path.c_str(), OF_WRITE | OF_CREATE, nullptr);
   if (lastResult_ == 0) {
-    AVISTREAMINFOA header = {};
-    header.fccType = streamtypeVIDEO;
-    header.fccHandler = 0;
-    header.dwScale = 1;
-    header.dwRate = rate;
-    header.dwSuggestedBufferSize = probe->biSizeImage;
-    SetRect(&header.rcFrame, 0, 0, probe->biWidth, probe->biHeight);
-    lastResult_ = AVIFileCreateStreamA(file_, &rawStream_, &header);
-  }
-  if (lastResult_ == 0) {
-    lastResult_ = AVIMakeCompressedStream(&compressedStream_, rawStream_, &options_, nullptr);
-  }
-  if (lastResult_ == 0) {
-    lastResult_ = AVIStreamSetFormat(compressedStream_, 0, probe,
-                                     static_cast<LONG>(probe->biSize + 4 * probe->biClrUsed));
+    header_ = {};
+    header_.fccType = streamtypeVIDEO;
+    header_.fccHandler = 0;
+    header_.dwScale = 1;
+    header_.dwRate = rate;
+    header_.dwSuggestedBufferSize = probe->biSizeImage;
+    SetRect(&header_.rcFrame, 0, 0, probe->biWidth, probe->biHeight);
+    lastResult_ = ownCompressor ? CreateOwnCompressedStream(probe) : CreateCompressedStream(probe);
   }
   FreeDib(probe);
   return lastResult_ == 0 ? AviSetUp::Ready : AviSetUp::Failed;
 }
 
+HRESULT AviCapture::CreateCompressedStream(const BITMAPINFOHEADER* probe) {
+  HRESULT result = AVIFileCreateStreamA(file_, &rawStream_, &header_);
+  if (result == 0) result = AVIMakeCompressedStream(&compressedStream_, rawStream_, &options_, nullptr);
+  if (result == 0) {
+    result = AVIStreamSetFormat(compressedStream_, 0, const_cast<BITMAPINFOHEADER*>(probe),
+                                static_cast<LONG>(probe->biSize + 4 * probe->biClrUsed));
+  }
+  return result;
+}
+
+HRESULT AviCapture::CreateOwnCompressedStream(const BITMAPINFOHEADER* probe) {
+  own_ = std::make_unique<OwnCompressor>();
+  if (!own_->Begin(probe, options_.dwQuality, options_.dwKeyFrameEvery)) return AVIERR_NOCOMPRESSOR;
+  header_.fccHandler = options_.fccHandler;
+  header_.dwSuggestedBufferSize = own_->MaxFrameBytes();
+  HRESULT result = AVIFileCreateStreamA(file_, &rawStream_, &header_);
+  if (result == 0) {
+    const std::vector<uint8_t>& format = own_->Format();
+    result = AVIStreamSetFormat(rawStream_, 0, const_cast<uint8_t*>(format.data()),
+                                static_cast<LONG>(format.size()));
+  }
+  return result;
+}
+
 HRESULT AviCapture::WriteFrame(BITMAPINFOHEADER* frame, uint32_t index) {
+  if (own_) {
+    LONG bytes = 0;
+    DWORD flags = 0;
+    if (!own_->Compress(frame, DibPixels(frame), &bytes, &flags)) return lastResult_ = AVIERR_COMPRESSOR;
+    lastResult_ = streamWrite(rawStream_, static_cast<LONG>(index), 1, const_cast<void*>(own_->Output()),
+                              bytes, flags, nullptr, nullptr);
+    return lastResult_;
+  }
   lastResult_ = streamWrite(compressedStream_, static_cast<LONG>(index), 1, DibPixels(frame),
                                static_cast<LONG>(frame->biSizeImage), 0, nullptr, nullptr);
   return lastResult_;
@@ -94,6 +120,8 @@ AVISTREAMINFOA AviCapture::CompressedStreamInfo() const {
   AVISTREAMINFOA info = {}, file = {};
   if (compressedStream_) AVIStreamInfoA(compressedStream_, &info, sizeof(info));
   if (rawStream_) AVIStreamInfoA(rawStream_, &file, sizeof(file));
+  // Our own compressor writes into the file's stream, which is then the compressed one.
+  if (!compressedStream_) return file;
   if (info.dwSuggestedBufferSize == 0) info.dwSuggestedBufferSize = file.dwSuggestedBufferSize;
   return info;
 }
@@ -109,6 +137,7 @@ void AviCapture::Close() {
   if (file_) AVIFileRelease(std::exchange(file_, nullptr));
   if (rawStream_) AVIStreamRelease(std::exchange(rawStream_, nullptr));
   if (compressedStream_) AVIStreamRelease(std::exchange(compressedStream_, nullptr));
+  own_.reset();
   if (libraryInitialised_) {
     AVIFileExit();
     libraryInitialised_ = false;

@@ -1,11 +1,15 @@
 // The AVI file of one capture run: the file, its raw video stream and the compressing stream
 // on top of it, into which frames are written (compression happens inside AVIStreamWrite).
+// After the system's compressor failed, our own compressor is used instead and its frames go
+// into the raw stream (OwnCompressor.h).
 #pragma once
+#include "recorder/OwnCompressor.h"
 #include "recorder/RecorderState.h"
 
 #include <windows.h>
 #include <vfw.h>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 enum class AviSetUp { Ready, Failed, VideoForWindowsTooOld, NoProbeFrame };
@@ -18,8 +22,10 @@ public:
   AviCapture& operator=(const AviCapture&) = delete;
 
   // Opens `path` for writing with one MS Video 1 stream of the rectangle's size at `rate`
-  // positions per second. Failed: an AVI call failed (see LastResult).
-  AviSetUp Open(const std::string& path, const CaptureRectangle& rectangle, DWORD rate);
+  // positions per second, compressed by the system's 'MSVC' compressor or, with
+  // `ownCompressor`, by ours. Failed: an AVI call failed (see LastResult).
+  AviSetUp Open(const std::string& path, const CaptureRectangle& rectangle, DWORD rate,
+                bool ownCompressor = false);
   // Compresses and writes one packed DIB at a stream position; the result is kept as well.
   HRESULT WriteFrame(BITMAPINFOHEADER* frame, uint32_t index);
   // Frees the compression options (before the sound is stopped).
@@ -33,6 +39,11 @@ public:
   AVISTREAMINFOA CompressedStreamInfo() const;
 
 private:
+  HRESULT CreateCompressedStream(const BITMAPINFOHEADER* probe);
+  HRESULT CreateOwnCompressedStream(const BITMAPINFOHEADER* probe);
+
+  std::unique_ptr<OwnCompressor> own_;
+  AVISTREAMINFOA header_ = {};
   bool libraryInitialised_ = false;
   PAVIFILE file_ = nullptr;
   PAVISTREAM rawStream_ = nullptr;

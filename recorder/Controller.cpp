@@ -52,6 +52,19 @@ void StartSound(AudioMode mode) {
   }
 }
 
+// The run's parts take their sound from the file the run has just finished; a run that listed
+// no part (its first write failed) has no picture for its sound, which goes.
+void AttachRunSound() {
+  RecorderState& state = Recorder();
+  bool listed = false;
+  for (RecordedPart& part : state.recordedParts) {
+    if (part.run != state.runNumber) continue;
+    part.soundPath = state.tempSoundPath;
+    listed = true;
+  }
+  if (!listed && !state.tempSoundPath.empty()) DeleteFileA(state.tempSoundPath.c_str());
+}
+
 void StopSound(AudioMode mode) {
   if (mode == AudioSystemSound) {
     if (ChooseTempSoundPath()) MciStopAndSave(Recorder().tempSoundPath);
@@ -95,7 +108,8 @@ void OnRecord(HWND callbackWindow, const char* outputPath, int audioSource) {
   }
   strncpy(state.outputPath, outputPath ? outputPath : "", kOutputPathBytes - 1);
   state.partNumber = 1;
-  state.earlierParts.clear();
+  state.runNumber = 1;
+  state.recordedParts.clear();
   state.framesWritten = 0;
   state.outputPath[kOutputPathBytes - 1] = '\0';
   ReadScreenSize(state);
@@ -115,12 +129,20 @@ void StartCapture() {
   if (!LaunchCaptureThread()) MarkCaptureIdle();
 }
 
-bool RestartCapture() {
+bool IsCompressorFailure(HRESULT result) {
+  return result == AVIERR_COMPRESSOR || result == AVIERR_NOCOMPRESSOR || result == AVIERR_CANTCOMPRESS ||
+         result == AVIERR_BADFORMAT;
+}
+
+bool RestartCapture(HRESULT failure) {
   RecorderState& state = Recorder();
   // The flag is only read here, never set: a stop requested while the failing write was in
   // flight ends the recording, and one that arrives later reaches the new run.
   if (state.recording.load() != 1) return false;
   state.CompressorFallback = kFourccMsvc;
+  // The system's compressor failed: the new run, and later recordings, compress with ours.
+  if (IsCompressorFailure(failure)) state.ownCompressor = true;
+  ++state.runNumber;
   ReadScreenSize(state);
   MarkCaptureRunning();
   if (LaunchCaptureThread()) return true;
@@ -165,19 +187,26 @@ bool RunCapture(int left, int top, int width, int height, DWORD rate) {
   StopSound(mode);
   part.Close();
 
-  if (part.Avi().LastResult() != 0) {
+  const HRESULT failure = part.Avi().LastResult();
+  if (failure != 0) {
     // The frames written so far stay: the restart records into a part file of its own.
     if (part.FramesInPart() > 0) {
       part.PartDone(true);
       ++state.partNumber;
     }
-    if (state.CompressorFallback != kFourccMsvc && RestartCapture()) return true;
+    // A run whose set-up failed started no sound; the sound path is still an earlier run's.
+    if (mode != AudioNone && setUp == AviSetUp::Ready) AttachRunSound();
+    if (state.CompressorFallback != kFourccMsvc && RestartCapture(failure)) return true;
     RequestStop();
     return false;
   }
   // A frame without memory, a next part that could not be begun, or a disk without room for
   // the next frame ends the recording with the frames written so far.
   if (end != FrameLoopEnd::Stopped) RequestStop();
+  if (mode != AudioNone) {
+    part.PartDone(false);
+    AttachRunSound();
+  }
   FinishRecording();
   part.Finished();
   return false;

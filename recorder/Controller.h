@@ -6,9 +6,11 @@
 #include <windows.h>
 
 void StartCapture();
-// The one restart after a failed AVI call: a new capture thread, unless a stop was requested.
-// True when the new thread runs.
-bool RestartCapture();
+// The one restart after a failed AVI call (`failure` its result): a new capture thread, unless a
+// stop was requested. True when the new thread runs.
+bool RestartCapture(HRESULT failure);
+// Whether an AVI result says that the compressor failed (not the file or the disk).
+bool IsCompressorFailure(HRESULT result);
 void RequestStop();
 DWORD WINAPI CaptureThread(void*);
 // One capture run on the capture thread; true when it started a successor thread.

@@ -1,9 +1,12 @@
 #include "recorder/FinishRecording.h"
 
 #include "framework/Handles.h"
+#include "recorder/MergedAvi.h"
 #include "recorder/RecorderState.h"
+#include "recorder/audio/SoundSection.h"
 #include "recorder/audio/WaveIn.h"
 #include "recorder/recovery/RecordingParts.h"
+#include "recorder/recovery/RecoveryRecord.h"
 
 #include <windows.h>
 #include <vfw.h>
@@ -126,7 +129,9 @@ MergeResult MergeAudioVideo(const std::string& videoPath, const std::string& sou
   AVICOMPRESSOPTIONS* options[2] = {&videoOptions, &soundOptions};
   HRESULT saved = AVISaveVA(finalPath.c_str(), nullptr, PumpMessages, 2, streams, options);
   AVISaveOptionsFree(2, options);
-  return saved == 0 ? MergeSaved : MergeSaveFailed;
+  if (saved != 0) return MergeSaveFailed;
+  TidyMergedAvi(finalPath);
+  return MergeSaved;
 }
 
 void ApplyMergeOutcome(MergeResult result, const std::string& videoPath,
@@ -153,23 +158,51 @@ void ApplyMergeOutcome(MergeResult result, const std::string& videoPath,
   }
 }
 
+namespace {
+// A run recorded in one part: its sound file is the part's whole sound.
+bool RunHasOnePart(const std::vector<RecordedPart>& parts, const RecordedPart& part) {
+  return std::count_if(parts.begin(), parts.end(),
+                       [&](const RecordedPart& other) { return other.run == part.run; }) == 1;
+}
+
+// Joins one part's picture with its sound; a final file that stays locked leaves both in place.
+void MergePart(const RecordedPart& part, const std::string& soundPath) {
+  if (!ProbeFinalFile(part.finalPath)) return;
+  MergeResult result = MergeAudioVideo(part.videoPath, soundPath, part.finalPath, CurrentInterleave());
+  ApplyMergeOutcome(result, part.videoPath, soundPath, part.finalPath);
+  // The part has reached its final file: its recovery record (an earlier run's too) goes.
+  if (GetFileAttributesA(part.videoPath.c_str()) == INVALID_FILE_ATTRIBUTES)
+    DeleteRecoveryRecord(RecoveryRecordPath(part.videoPath));
+}
+}  // namespace
+
 void FinishRecording() {
   RecorderState& state = Recorder();
   if (state.audioMode == AudioNone) return;
-  std::vector<RecordedPart> parts = std::move(state.earlierParts);
-  state.earlierParts.clear();
-  parts.push_back({state.tempVideoPath, RecordingPartPath(state.outputPath, state.partNumber)});
-  // The sound is joined to the first part; the parts after it keep their picture alone.
-  for (size_t i = 1; i < parts.size(); ++i) {
-    MoveFileExA(parts[i].videoPath.c_str(), parts[i].finalPath.c_str(),
-                MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+  std::vector<RecordedPart> parts = std::move(state.recordedParts);
+  state.recordedParts.clear();
+  // Each part is merged with its own section of its run's sound, cut into a WAV file beside the
+  // part's picture; the run's sound file goes once every section of it has been cut.
+  std::vector<std::string> runSounds;
+  std::vector<bool> cutWhole;
+  for (const RecordedPart& part : parts) {
+    if (RunHasOnePart(parts, part)) {
+      MergePart(part, part.soundPath);
+      continue;
+    }
+    auto known = std::find(runSounds.begin(), runSounds.end(), part.soundPath);
+    size_t run = static_cast<size_t>(known - runSounds.begin());
+    if (known == runSounds.end()) {
+      runSounds.push_back(part.soundPath);
+      cutWhole.push_back(true);
+    }
+    std::string section = part.videoPath + ".wav";
+    if (!WriteSoundSection(part.soundPath, section, part.soundStart, part.soundEnd)) cutWhole[run] = false;
+    MergePart(part, section);
   }
-  const std::string& videoPath = parts.front().videoPath;
-  const std::string& finalPath = parts.front().finalPath;
-  // A final file that stays locked leaves both temporary files in place.
-  if (!ProbeFinalFile(finalPath)) return;
-  MergeResult result = MergeAudioVideo(videoPath, state.tempSoundPath, finalPath, CurrentInterleave());
-  ApplyMergeOutcome(result, videoPath, state.tempSoundPath, finalPath);
+  for (size_t run = 0; run < runSounds.size(); ++run) {
+    if (cutWhole[run]) DeleteFileA(runSounds[run].c_str());
+  }
 }
 
 BOOL CALLBACK PumpMessages(int) {

@@ -33,7 +33,8 @@ MergeResult MergeAudioVideo(const std::string& videoPath, const std::string& sou
 void ApplyMergeOutcome(MergeResult result, const std::string& videoPath,
                        const std::string& soundPath, const std::string& finalPath);
 
-// Joins the recorder's temporary files into its output path (nothing to do without sound).
+// Joins each recorded part's temporary picture with its sound into the part's final file
+// (nothing to do without sound).
 void FinishRecording();
 
 // Progress callback of the save: lets the capture thread's messages through, three at a time.

@@ -15,14 +15,16 @@ std::string PartFinalPath(const RecorderState& state) {
 }  // namespace
 
 AviSetUp PartWriter::Open() {
+  partDone_ = false;
   avi_ = std::make_unique<AviCapture>();
-  return avi_->Open(Recorder().tempVideoPath, rectangle_, rate_);
+  return avi_->Open(Recorder().tempVideoPath, rectangle_, rate_, Recorder().ownCompressor);
 }
 
 void PartWriter::BeginRecord(const std::string& soundPath) {
   RecorderState& state = Recorder();
+  soundPath_ = soundPath;
   recovery_ = RecoveryNote();
-  recovery_.Begin(*avi_, state.tempVideoPath, PartFinalPath(state), soundPath);
+  recovery_.Begin(*avi_, state.tempVideoPath, PartFinalPath(state), soundPath_, partStart_);
 }
 
 HRESULT PartWriter::Write(BITMAPINFOHEADER* frame, uint32_t index) {
@@ -30,21 +32,20 @@ HRESULT PartWriter::Write(BITMAPINFOHEADER* frame, uint32_t index) {
   uint32_t position = index - partStart_;
   // A full disk would take the part with it: the platform's writer does not always report a
   // write that found no room, and the close still has to append the index. So the recording
-  // ends while the part can be closed whole (checked before a next part would be begun).
+  // ends while the part can be closed whole (checked before a next part would be begun). The
+  // refusal is not the library's failure, so no restart follows: the run ends as if stopped.
   const uint64_t onDisk = FileBytesOnDisk(state.tempVideoPath);
   const uint64_t free = FreeBytesBeside(state.tempVideoPath);
   if (free != UINT64_MAX &&
       PartWouldPassLimit(onDisk, lastPosition_, position, frame->biSizeImage, onDisk + free)) {
-    diskFull_ = true;
     return AVIERR_FILEWRITE;
   }
   // After a stop no new part is begun: the last frame still fits, the limit keeps room for it.
   if (framesInPart_ > 0 && state.recording.load() == 1 &&
       PartWouldPassLimit(onDisk, lastPosition_, position,
                          frame->biSizeImage, state.partByteLimit)) {
-    HRESULT next = NextPart();
+    HRESULT next = NextPart(index);
     if (next != 0) return next;
-    partStart_ = index;
     position = 0;
   }
   HRESULT written = avi_->WriteFrame(frame, position);
@@ -62,13 +63,24 @@ void PartWriter::Close() {
   avi_->Close();
 }
 
-void PartWriter::PartDone(bool afterFailure) {
+void PartWriter::PartDone(bool afterFailure, uint32_t soundEnd) {
   RecorderState& state = Recorder();
+  // A next part that could not be begun leaves the part before it as the current one.
+  if (partDone_) return;
+  partDone_ = true;
   if (state.audioMode == AudioNone) {
     AviFacts facts;
     if (!afterFailure || CheckAviFile(state.tempVideoPath, &facts)) recovery_.Finished();
   } else {
-    state.earlierParts.push_back({state.tempVideoPath, PartFinalPath(state)});
+    // The run's sound file is named after the run has stopped its sound (AttachRunSound).
+    RecordedPart part;
+    part.videoPath = state.tempVideoPath;
+    part.finalPath = PartFinalPath(state);
+    part.run = state.runNumber;
+    part.soundStart = partStart_;
+    part.soundEnd = soundEnd;
+    state.recordedParts.push_back(part);
+    if (soundEnd != kSoundToEnd) recovery_.SoundEnds(soundEnd);
     keptRecords_.push_back(std::move(recovery_));
     recovery_ = RecoveryNote();
   }
@@ -83,16 +95,26 @@ void PartWriter::Finished() {
   for (RecoveryNote& note : keptRecords_) note.Finished();
 }
 
-HRESULT PartWriter::NextPart() {
+HRESULT PartWriter::NextPart(uint32_t index) {
   RecorderState& state = Recorder();
   Close();
-  PartDone(false);
+  PartDone(false, index);
   ++state.partNumber;
+  partStart_ = index;
   framesInPart_ = 0;
   lastPosition_ = 0;
-  if (!ChooseTempVideoPath()) return AVIERR_FILEOPEN;
-  AviSetUp setUp = Open();
-  if (setUp != AviSetUp::Ready) return avi_->LastResult() != 0 ? avi_->LastResult() : AVIERR_ERROR;
-  BeginRecord(std::string());
-  return 0;
+  HRESULT result = 0;
+  if (!ChooseTempVideoPath()) {
+    result = AVIERR_FILEOPEN;
+  } else if (Open() != AviSetUp::Ready) {
+    result = avi_->LastResult() != 0 ? avi_->LastResult() : AVIERR_ERROR;
+  }
+  if (result == 0) {
+    BeginRecord(soundPath_);
+  } else if (state.audioMode != AudioNone) {
+    // No part follows: the run's sound after the last part's end stays with that part.
+    state.recordedParts.back().soundEnd = kSoundToEnd;
+    keptRecords_.back().SoundEnds(kSoundToEnd);
+  }
+  return result;
 }

@@ -19,7 +19,8 @@ public:
 
   // Opens the recorder state's temporary video path as the current part.
   AviSetUp Open();
-  // Writes the current part's recovery record (the sound file only for the first part).
+  // Writes the first part's recovery record; `soundPath` is the run's WAV file when it is
+  // written while recording (the microphone's), so that every part's record can name it.
   void BeginRecord(const std::string& soundPath);
   // Writes a frame taken at stream position `index` of the recording, beginning the next part
   // first when this one is full (never after a stop was requested).
@@ -28,26 +29,26 @@ public:
   void Close();
   // The current part is done with: without sound it is the final file and its record goes
   // (after a failure only when the file reads back whole); with sound the merge still needs it,
-  // so it is listed in the recorder state and its record kept until the end.
-  void PartDone(bool afterFailure);
+  // so it is listed in the recorder state (its sound up to `soundEnd`, the run position where
+  // the next part begins) and its record kept until the end.
+  void PartDone(bool afterFailure, uint32_t soundEnd = kSoundToEnd);
   // The recording is finished: the remaining records go.
   void Finished();
 
   AviCapture& Avi() { return *avi_; }
-  // True once a frame was refused because the disk had no room left for it and the index.
-  bool DiskFull() const { return diskFull_; }
   uint32_t FramesInPart() const { return framesInPart_; }
 
 private:
-  HRESULT NextPart();
+  HRESULT NextPart(uint32_t index);
 
   CaptureRectangle rectangle_;
   DWORD rate_;
   std::unique_ptr<AviCapture> avi_;
   RecoveryNote recovery_;
   std::vector<RecoveryNote> keptRecords_;
+  std::string soundPath_;
   uint32_t partStart_ = 0;
   uint32_t lastPosition_ = 0;
   uint32_t framesInPart_ = 0;
-  bool diskFull_ = false;
+  bool partDone_ = false;
 };

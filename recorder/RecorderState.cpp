@@ -17,8 +17,10 @@ void ResetRecorderState() {
   state.tempSoundPath.clear();
   state.tempDirectoryChoice = 0;
   state.CompressorFallback = 0;
+  state.ownCompressor = false;
   state.partNumber = 1;
   state.partByteLimit = kPartByteLimit;
-  state.earlierParts.clear();
+  state.runNumber = 1;
+  state.recordedParts.clear();
   state.framesWritten = 0;
 }

@@ -22,10 +22,19 @@ constexpr size_t kOutputPathBytes = 260;
 // A recording's AVI file is closed and the next part begun before it reaches this size.
 constexpr uint64_t kPartByteLimit = 1ull << 30;
 
-// One part of a recording with sound: the temporary picture file and the part's final path.
+// A part's sound runs to the end of its run's WAV file.
+constexpr uint32_t kSoundToEnd = 0xFFFFFFFF;
+
+// One part of a recording with sound: the temporary picture file, the part's final path, and
+// its sound: the section of its capture run's WAV file from stream position `soundStart` of the
+// run (200 positions per second) up to `soundEnd`, where the next part of the run begins.
 struct RecordedPart {
   std::string videoPath;
   std::string finalPath;
+  int run = 1;
+  std::string soundPath;
+  uint32_t soundStart = 0;
+  uint32_t soundEnd = kSoundToEnd;
 };
 
 constexpr DWORD kFourccMsvc = mmioFOURCC('M', 'S', 'V', 'C');
@@ -44,13 +53,18 @@ struct RecorderState {
   // 0: the Windows temp folder may be used; 1: it was unusable, the program's folder is used.
   int tempDirectoryChoice = 0;
   DWORD CompressorFallback = 0;
+  // Set when a run failed in the system's compressor: from then on frames are compressed by our
+  // own MS Video 1 driver, opened directly (see OwnCompressor.h).
+  bool ownCompressor = false;
   // The part of the recording that the capture writes (1: the output path itself).
   int partNumber = 1;
   uint64_t partByteLimit = kPartByteLimit;
   // Frames written into the recording's parts since the last _OnRecord@12 (capture thread only).
   uint32_t framesWritten = 0;
-  // With sound: the parts before the current one, for the merge at the end.
-  std::vector<RecordedPart> earlierParts;
+  // The capture run of the recording (1; 2 after the restart); each run has its own sound file.
+  int runNumber = 1;
+  // With sound: the parts written so far, for the merge at the end.
+  std::vector<RecordedPart> recordedParts;
 };
 
 RecorderState& Recorder();

@@ -10,11 +10,13 @@ bool LookAfterFrame(uint32_t written) { return written == 1 || written == 2 || w
 }  // namespace
 
 void RecoveryNote::Begin(const AviCapture& avi, const std::string& videoPath,
-                         const std::string& finalPath, const std::string& soundPath) {
+                         const std::string& finalPath, const std::string& soundPath,
+                         uint32_t soundStart) {
   RecoveryRecord record;
   record.finalPath = finalPath;
   record.videoPath = videoPath;
   record.soundPath = soundPath;
+  record.soundStart = soundStart;
   record.format = avi.CompressedFormat();
   AVISTREAMINFOA info = avi.CompressedStreamInfo();
   record.handler = info.fccHandler;
@@ -45,6 +47,11 @@ void RecoveryNote::FrameWritten() {
   layout.maxChunkBytes = static_cast<uint32_t>((width_ + 3) * (height_ + 3) * 4 + 65536);
   uint64_t first = FindFirstFrameChunk(file, 0, layout);
   if (first != 0) dataStartKnown_ = WriteRecoveryDataStart(recordPath_, first);
+}
+
+void RecoveryNote::SoundEnds(uint32_t soundEnd) {
+  if (recordPath_.empty()) return;
+  WriteRecoverySoundEnd(recordPath_, soundEnd == kSoundToEnd ? kRecordSoundToEnd : soundEnd);
 }
 
 void RecoveryNote::Finished() {

@@ -10,9 +10,12 @@
 
 class RecoveryNote {
 public:
-  // Writes the record beside the file the frames go into.
+  // Writes the record beside the file the frames go into. A part's sound begins at stream
+  // position `soundStart` of the run's sound file `soundPath`.
   void Begin(const AviCapture& avi, const std::string& videoPath, const std::string& finalPath,
-             const std::string& soundPath);
+             const std::string& soundPath, uint32_t soundStart = 0);
+  // The part's sound ends at this position of the run (kSoundToEnd: at the end of the file).
+  void SoundEnds(uint32_t soundEnd);
   // Called after each written frame; looks for the first chunk on disk until it is found.
   void FrameWritten();
   // The recording is complete: the record goes.

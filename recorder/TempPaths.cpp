@@ -31,13 +31,26 @@ bool ProbeCreatable(const std::string& path) {
   return true;
 }
 
+// A file that an earlier part or run of this recording still needs: the probe would delete it.
+// (The random names below repeat when two probes fall in the same second.)
+bool HeldByRecording(const std::string& path) {
+  for (const RecordedPart& part : Recorder().recordedParts) {
+    if (lstrcmpiA(part.videoPath.c_str(), path.c_str()) == 0 ||
+        lstrcmpiA(part.soundPath.c_str(), path.c_str()) == 0)
+      return true;
+  }
+  return false;
+}
+
+bool Usable(const std::string& path) { return !HeldByRecording(path) && ProbeCreatable(path); }
+
 // Probes `first`, then random names "~temp<n><extension>" in the temp folder.
 std::string ChooseCreatablePath(const std::string& first, const char* extension) {
-  if (ProbeCreatable(first)) return first;
+  if (Usable(first)) return first;
   srand(static_cast<unsigned>(time(nullptr)));
   for (int attempt = 1; attempt < kMaxPathProbes; ++attempt) {
     std::string candidate = TempDirectory() + Format("\\~temp%d%s", rand(), extension);
-    if (ProbeCreatable(candidate)) return candidate;
+    if (Usable(candidate)) return candidate;
   }
   return {};
 }
@@ -78,7 +91,9 @@ bool ChooseTempVideoPath() {
 
 bool ChooseTempSoundPath() {
   RecorderState& state = Recorder();
-  state.tempSoundPath = ChooseCreatablePath(TempDirectory() + "\\~temp001.wav", ".wav");
+  // Each capture run has a sound file of its own: ~temp001.wav, and ~temp002.wav after a restart.
+  state.tempSoundPath =
+      ChooseCreatablePath(TempDirectory() + Format("\\~temp%03d.wav", state.runNumber), ".wav");
   return !state.tempSoundPath.empty();
 }
 

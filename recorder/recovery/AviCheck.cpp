@@ -104,9 +104,17 @@ bool CheckIndex(const FileReader& file, uint64_t indexAt, uint32_t indexBytes, u
   };
   std::vector<Entry> entries(indexBytes / 16);
   if (!entries.empty() && !file.ReadAt(indexAt, entries.data(), indexBytes)) return false;
-  // Offsets count from the "movi" tag, or from the file's start in some writers' files.
-  uint64_t base = (!entries.empty() && entries[0].offset >= moviTag) ? 0 : moviTag;
+  // Offsets count from the "movi" tag, or from the file's start in some writers' files: the
+  // first entry must name the chunk it points at. (Its size says nothing: a merged file may
+  // begin "movi" with a second of sound, so its first frame lies far from the tag.)
   WindowedReader chunks(file);
+  uint64_t base = moviTag;
+  if (!entries.empty()) {
+    char first[4];
+    if (!(chunks.Read(moviTag + entries[0].offset, first, 4) && Is(first, entries[0].id)) &&
+        chunks.Read(entries[0].offset, first, 4) && Is(first, entries[0].id))
+      base = 0;
+  }
   bool sawPicture = false;
   for (const Entry& entry : entries) {
     uint64_t at = base + entry.offset;

@@ -1,5 +1,6 @@
 #include "recorder/recovery/RecordingRepair.h"
 
+#include "framework/Handles.h"
 #include "recorder/recovery/AviCheck.h"
 #include "recorder/recovery/BinaryFile.h"
 #include "recorder/recovery/FrameChunks.h"
@@ -57,6 +58,24 @@ RepairReport NoRoom() {
   report.outcome = RepairOutcome::NoRoom;
   report.reason = "no room on the disk for the repaired file";
   return report;
+}
+
+// Another record beside this one, not yet handled, whose part takes its sound from the same file.
+bool SoundWantedByOtherRecords(const std::string& recordPath, const std::string& soundPath) {
+  size_t slash = recordPath.find_last_of('\\');
+  std::string folder = slash == std::string::npos ? std::string() : recordPath.substr(0, slash + 1);
+  WIN32_FIND_DATAA found = {};
+  FindHandle search(FindFirstFileA((folder + kRecoveryRecordPattern).c_str(), &found));
+  if (!search.Valid()) return false;
+  bool wanted = false;
+  do {
+    std::string other = folder + found.cFileName;
+    RecoveryRecord record;
+    if (lstrcmpiA(other.c_str(), recordPath.c_str()) != 0 && ReadRecoveryRecord(other, record) &&
+        record.handled.empty() && lstrcmpiA(record.soundPath.c_str(), soundPath.c_str()) == 0)
+      wanted = true;
+  } while (!wanted && FindNextFileA(search.Get(), &found));
+  return wanted;
 }
 
 FrameLayout LayoutOf(const RecoveryRecord& record) {
@@ -122,8 +141,12 @@ RepairReport RepairRecording(const std::string& recordPath) {
 
   FileReader soundFile;
   RecoveredSound sound;
-  bool withSound = !record.soundPath.empty() && soundFile.Open(record.soundPath) &&
-                   SalvageSound(soundFile, sound.sound) && sound.sound.dataBytes > 0;
+  bool soundReadable = !record.soundPath.empty() && soundFile.Open(record.soundPath) &&
+                       SalvageSound(soundFile, sound.sound);
+  // The part's own section of its run's sound (the whole file for a run of one part).
+  if (soundReadable)
+    KeepSoundSection(sound.sound, record.soundStart, record.soundEnd, record.rate, record.scale);
+  bool withSound = soundReadable && sound.sound.dataBytes > 0;
   sound.file = &soundFile;
 
   // The repair writes a whole copy first; a full disk (often the reason the recording broke off)
@@ -153,9 +176,11 @@ RepairReport RepairRecording(const std::string& recordPath) {
   }
   // A recording with sound kept its picture and sound in temporary files until the merge; the
   // repaired file now holds both, so they go as the merge would have removed them.
+  // The run's sound goes with its last part still waiting for repair.
   if (record.videoPath != record.finalPath) {
     DeleteFileA(record.videoPath.c_str());
-    if (withSound) DeleteFileA(record.soundPath.c_str());
+    if (withSound && !SoundWantedByOtherRecords(recordPath, record.soundPath))
+      DeleteFileA(record.soundPath.c_str());
   }
   DeleteRecoveryRecord(recordPath);
   Fill(report, written);

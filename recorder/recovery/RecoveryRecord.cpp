@@ -58,6 +58,7 @@ bool WriteRecoveryRecord(const std::string& recordPath, const RecoveryRecord& re
   bool ok = Put(recordPath, "FinalPath", record.finalPath) &&
             Put(recordPath, "VideoPath", record.videoPath) &&
             Put(recordPath, "SoundPath", record.soundPath) &&
+            Put(recordPath, "SoundStart", Format("%llu", static_cast<unsigned long long>(record.soundStart))) &&
             Put(recordPath, "Format", ToHex(record.format)) &&
             Put(recordPath, "Handler", Format("%lu", static_cast<unsigned long>(record.handler))) &&
             Put(recordPath, "Rate", Format("%lu", static_cast<unsigned long>(record.rate))) &&
@@ -65,6 +66,7 @@ bool WriteRecoveryRecord(const std::string& recordPath, const RecoveryRecord& re
             Put(recordPath, "SuggestedBufferSize",
                 Format("%lu", static_cast<unsigned long>(record.suggestedBufferSize)));
   if (ok && record.dataStart != 0) ok = WriteRecoveryDataStart(recordPath, record.dataStart);
+  if (ok && record.soundEnd != kRecordSoundToEnd) ok = WriteRecoverySoundEnd(recordPath, record.soundEnd);
   // Flushes the profile cache so that the record is on disk before the first frame.
   WritePrivateProfileStringA(nullptr, nullptr, nullptr, recordPath.c_str());
   if (ok) SetFileAttributesA(recordPath.c_str(), FILE_ATTRIBUTE_HIDDEN);
@@ -73,6 +75,14 @@ bool WriteRecoveryRecord(const std::string& recordPath, const RecoveryRecord& re
 
 bool WriteRecoveryDataStart(const std::string& recordPath, uint64_t dataStart) {
   bool ok = Put(recordPath, "DataStart", Format("%llu", static_cast<unsigned long long>(dataStart)));
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, recordPath.c_str());
+  return ok;
+}
+
+bool WriteRecoverySoundEnd(const std::string& recordPath, uint64_t soundEnd) {
+  bool ok = soundEnd == kRecordSoundToEnd
+                ? WritePrivateProfileStringA(kSection, "SoundEnd", nullptr, recordPath.c_str()) != FALSE
+                : Put(recordPath, "SoundEnd", Format("%llu", static_cast<unsigned long long>(soundEnd)));
   WritePrivateProfileStringA(nullptr, nullptr, nullptr, recordPath.c_str());
   return ok;
 }
@@ -89,6 +99,8 @@ bool ReadRecoveryRecord(const std::string& recordPath, RecoveryRecord& record) {
   record.finalPath = Get(recordPath, "FinalPath");
   record.videoPath = Get(recordPath, "VideoPath");
   record.soundPath = Get(recordPath, "SoundPath");
+  record.soundStart = GetNumber(recordPath, "SoundStart");
+  if (!Get(recordPath, "SoundEnd").empty()) record.soundEnd = GetNumber(recordPath, "SoundEnd");
   if (!FromHex(Get(recordPath, "Format"), record.format)) return false;
   record.handler = static_cast<uint32_t>(GetNumber(recordPath, "Handler"));
   record.rate = static_cast<uint32_t>(GetNumber(recordPath, "Rate"));

@@ -9,15 +9,27 @@
 // the first chunk's place is known), read with the same private-profile calls as every other
 // small record of the program, and a person can read it. It is hidden, so the lesson folder the
 // teacher sees does not change.
+//
+// Sound: a capture run records one WAV file while its picture may roll over into several parts.
+// Every part's record names the run's WAV file and the stream position of the run at which the
+// part begins (SoundStart); a part that was followed by another also gets the position where it
+// ends (SoundEnd). The repair takes the part's section of the WAV from these, so no sound is
+// copied while recording. Records written before these keys existed read as a section from the
+// start to the end: the whole file, as they were repaired before.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
 
+// A part's sound that runs to the end of the WAV file.
+constexpr uint64_t kRecordSoundToEnd = ~0ull;
+
 struct RecoveryRecord {
   std::string finalPath;  // the file the teacher gets (screen.avi)
   std::string videoPath;  // the file the frames go into: finalPath itself, or a temporary AVI
   std::string soundPath;  // the temporary WAV of a microphone recording, empty without one
+  uint64_t soundStart = 0;                // run position where the part's sound begins
+  uint64_t soundEnd = kRecordSoundToEnd;  // run position where it ends
   std::vector<uint8_t> format;  // the compressed stream's format (BITMAPINFOHEADER and colours)
   uint32_t handler = 0;         // the compressor's FOURCC ('MSVC')
   uint32_t rate = 0;            // stream positions per `scale` seconds (200 per 1)
@@ -36,6 +48,8 @@ extern const char kRecoveryRecordPattern[];
 bool WriteRecoveryRecord(const std::string& recordPath, const RecoveryRecord& record);
 // Adds the first chunk's offset to a written record.
 bool WriteRecoveryDataStart(const std::string& recordPath, uint64_t dataStart);
+// Adds where the part's sound ends (kRecordSoundToEnd removes it again).
+bool WriteRecoverySoundEnd(const std::string& recordPath, uint64_t soundEnd);
 // Marks the record as handled with a short reason; the record stays for a person to read.
 bool MarkRecoveryHandled(const std::string& recordPath, const std::string& reason);
 // Reads a record; false when the file is missing or lacks the picture format or rate.

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <mmreg.h>
+#include <algorithm>
 #include <cstring>
 
 bool SalvageSound(const FileReader& file, SalvagedSound& sound) {
@@ -38,4 +39,18 @@ bool SalvageSound(const FileReader& file, SalvagedSound& sound) {
     at += 8 + uint64_t(size) + (size & 1);
   }
   return false;
+}
+
+uint64_t SoundBytesAtPosition(const SalvagedSound& sound, uint64_t position, uint32_t rate, uint32_t scale) {
+  if (rate == 0 || sound.blockAlign == 0) return 0;
+  // Positions are counted in the billions at most; the product stays far below 2^64 for them.
+  const uint64_t bytes = position >= (1ull << 40) ? ~0ull : position * scale * sound.bytesPerSecond / rate;
+  return bytes - bytes % sound.blockAlign;
+}
+
+void KeepSoundSection(SalvagedSound& sound, uint64_t start, uint64_t end, uint32_t rate, uint32_t scale) {
+  const uint64_t from = std::min(SoundBytesAtPosition(sound, start, rate, scale), sound.dataBytes);
+  const uint64_t to = std::max(from, std::min(SoundBytesAtPosition(sound, end, rate, scale), sound.dataBytes));
+  sound.dataOffset += from;
+  sound.dataBytes = to - from;
 }

@@ -18,3 +18,10 @@ struct SalvagedSound {
 // that is still the provisional one, or that reaches past the end, is replaced by what the file
 // holds. False when the file is not such a WAV file.
 bool SalvageSound(const FileReader& file, SalvagedSound& sound);
+
+// The offset into the sound's samples of a stream position of the recording it goes with
+// (`rate` positions per `scale` seconds), in whole sample frames.
+uint64_t SoundBytesAtPosition(const SalvagedSound& sound, uint64_t position, uint32_t rate, uint32_t scale);
+// Narrows the sound to the section between two stream positions; an end past the samples (as
+// ~0) keeps the rest of them.
+void KeepSoundSection(SalvagedSound& sound, uint64_t start, uint64_t end, uint32_t rate, uint32_t scale);

@@ -2,10 +2,12 @@
 // keeps, copies and deletes.
 #include "recorder/FinishRecording.h"
 #include "recorder/RecorderState.h"
+#include "recorder/recovery/AviCheck.h"
 #include "tests/recorder/RecordingFiles.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <vfw.h>
 #include <cstring>
 
 namespace {
@@ -14,6 +16,49 @@ bool Exists(const std::string& path) {
 }
 
 const InterleaveSettings kPrepared = {1, 100, 0};
+
+// The length the sound stream's header gives, read through AVIFIL32; -1 without sound.
+long HeaderSoundSamples(const std::string& path) {
+  AVIFileInit();
+  long samples = -1;
+  PAVISTREAM stream = nullptr;
+  if (AVIStreamOpenFromFileA(&stream, path.c_str(), streamtypeAUDIO, 0, OF_READ, nullptr) == 0) {
+    AVISTREAMINFOA info = {};
+    AVIStreamInfoA(stream, &info, sizeof(info));
+    samples = static_cast<long>(info.dwLength);
+    AVIStreamRelease(stream);
+  }
+  AVIFileExit();
+  return samples;
+}
+
+bool IndexInFileOrder(const std::string& path) {
+  std::string bytes = ReadFileBytes(path);
+  size_t index = bytes.rfind("idx1");
+  if (index == std::string::npos) return false;
+  uint32_t size, last = 0;
+  memcpy(&size, &bytes[index + 4], 4);
+  for (size_t at = index + 8; at + 16 <= index + 8 + size; at += 16) {
+    uint32_t offset;
+    memcpy(&offset, &bytes[at + 8], 4);
+    if (offset < last) return false;
+    last = offset;
+  }
+  return size > 0;
+}
+
+// Lists a recorded part for FinishRecording, as the capture does when the part is done.
+void ListPart(const std::string& video, const std::string& final, const std::string& sound, int run = 1,
+              uint32_t soundStart = 0, uint32_t soundEnd = kSoundToEnd) {
+  RecordedPart part;
+  part.videoPath = video;
+  part.finalPath = final;
+  part.run = run;
+  part.soundPath = sound;
+  part.soundStart = soundStart;
+  part.soundEnd = soundEnd;
+  Recorder().recordedParts.push_back(part);
+}
 
 class Outcome : public ::testing::Test {
 protected:
@@ -85,6 +130,10 @@ TEST(Merge, PictureAndSoundBecomeOneInterleavedFile) {
   EXPECT_EQ(MergeAudioVideo(dir / "~temp.avi", dir / "~temp001.wav", dir / "screen.avi", kPrepared),
             MergeSaved);
   EXPECT_EQ(StreamTypes(dir / "screen.avi"), "vids,auds");
+  // The sound's header gives its length in samples, and the index is in file order (the save's
+  // own is neither under Wine).
+  EXPECT_EQ(HeaderSoundSamples(dir / "screen.avi"), 22050 * 400 / 1000);
+  EXPECT_TRUE(IndexInFileOrder(dir / "screen.avi"));
 }
 
 TEST(Merge, UnreadableSoundGivesResult2) {
@@ -130,10 +179,9 @@ TEST(FinishRecording, WithSoundAnExistingFinalFileIsReplacedByTheMerge) {
   Recorder().audioMode = AudioMicrophone;
   strcpy(Recorder().outputPath, (dir / "screen.avi").c_str());
   ASSERT_TRUE(WriteFileBytes(dir / "screen.avi", "an older file"));
-  Recorder().tempVideoPath = dir / "~temp.avi";
-  Recorder().tempSoundPath = dir / "~temp001.wav";
-  ASSERT_TRUE(WriteSmallScreenAvi(Recorder().tempVideoPath, 10));
-  ASSERT_TRUE(WriteToneWav(Recorder().tempSoundPath, 200));
+  ListPart(dir / "~temp.avi", dir / "screen.avi", dir / "~temp001.wav");
+  ASSERT_TRUE(WriteSmallScreenAvi(dir / "~temp.avi", 10));
+  ASSERT_TRUE(WriteToneWav(dir / "~temp001.wav", 200));
   FinishRecording();
   EXPECT_EQ(StreamTypes(dir / "screen.avi"), "vids,auds");
   EXPECT_FALSE(Exists(dir / "~temp.avi"));
@@ -146,10 +194,9 @@ TEST(FinishRecording, AFinalFileThatStaysLockedLeavesTheTemporaryFiles) {
   ResetRecorderState();
   Recorder().audioMode = AudioMicrophone;
   strcpy(Recorder().outputPath, (dir / "screen.avi").c_str());
-  Recorder().tempVideoPath = dir / "~temp.avi";
-  Recorder().tempSoundPath = dir / "~temp001.wav";
-  ASSERT_TRUE(WriteFileBytes(Recorder().tempVideoPath, "v"));
-  ASSERT_TRUE(WriteFileBytes(Recorder().tempSoundPath, "s"));
+  ListPart(dir / "~temp.avi", dir / "screen.avi", dir / "~temp001.wav");
+  ASSERT_TRUE(WriteFileBytes(dir / "~temp.avi", "v"));
+  ASSERT_TRUE(WriteFileBytes(dir / "~temp001.wav", "s"));
   ASSERT_TRUE(WriteFileBytes(dir / "screen.avi", "held"));
   HANDLE held = CreateFileA((dir / "screen.avi").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
                             nullptr);
@@ -159,5 +206,59 @@ TEST(FinishRecording, AFinalFileThatStaysLockedLeavesTheTemporaryFiles) {
   EXPECT_TRUE(Exists(dir / "~temp.avi"));
   EXPECT_TRUE(Exists(dir / "~temp001.wav"));
   EXPECT_EQ(ReadFileBytes(dir / "screen.avi"), "held");
+  ResetRecorderState();
+}
+
+namespace {
+// Sample frames (4 bytes each) of the file's sound, from its index; -1 when it does not read back.
+long SoundSamples(const std::string& path) {
+  AviFacts facts;
+  if (!CheckAviFile(path, &facts)) return -1;
+  return static_cast<long>(facts.soundBytes / 4);
+}
+}  // namespace
+
+// A restart gives the recording a second run with a sound file of its own, and a run whose
+// picture rolled over has several parts: each part gets its own section of its run's sound.
+TEST(FinishRecording, EveryPartGetsItsSectionOfItsRunsSound) {
+  TempDir dir;
+  ResetRecorderState();
+  Recorder().audioMode = AudioMicrophone;
+  strcpy(Recorder().outputPath, (dir / "screen.avi").c_str());
+  for (const char* video : {"~temp.avi", "~temp-2.avi", "~temp-3.avi"})
+    ASSERT_TRUE(WriteSmallScreenAvi(dir / video, 10));
+  ASSERT_TRUE(WriteToneWav(dir / "~temp001.wav", 1000));
+  ASSERT_TRUE(WriteToneWav(dir / "~temp002.wav", 300));
+  // Run 1: its second part begins 0.5 s (100 positions) into the run; run 2: one part.
+  ListPart(dir / "~temp.avi", dir / "screen.avi", dir / "~temp001.wav", 1, 0, 100);
+  ListPart(dir / "~temp-2.avi", dir / "screen-2.avi", dir / "~temp001.wav", 1, 100);
+  ListPart(dir / "~temp-3.avi", dir / "screen-3.avi", dir / "~temp002.wav", 2);
+  FinishRecording();
+  for (const char* final : {"screen.avi", "screen-2.avi", "screen-3.avi"})
+    EXPECT_EQ(StreamTypes(dir / final), "vids,auds") << final;
+  EXPECT_EQ(SoundSamples(dir / "screen.avi"), 11025);
+  EXPECT_EQ(SoundSamples(dir / "screen-2.avi"), 11025);
+  EXPECT_EQ(SoundSamples(dir / "screen-3.avi"), 22050 * 300 / 1000);
+  for (const char* temporary : {"~temp.avi", "~temp-2.avi", "~temp-3.avi", "~temp001.wav", "~temp002.wav",
+                                "~temp.avi.wav", "~temp-2.avi.wav"})
+    EXPECT_FALSE(Exists(dir / temporary)) << temporary;
+  EXPECT_TRUE(Recorder().recordedParts.empty());
+  ResetRecorderState();
+}
+
+TEST(FinishRecording, ARunSoundThatCannotBeCutIsKeptAndItsPartsKeepTheirPicture) {
+  TempDir dir;
+  ResetRecorderState();
+  Recorder().audioMode = AudioMicrophone;
+  strcpy(Recorder().outputPath, (dir / "screen.avi").c_str());
+  ASSERT_TRUE(WriteSmallScreenAvi(dir / "~temp.avi", 5));
+  ASSERT_TRUE(WriteSmallScreenAvi(dir / "~temp-2.avi", 5));
+  ASSERT_TRUE(WriteFileBytes(dir / "~temp001.wav", "not a sound"));
+  ListPart(dir / "~temp.avi", dir / "screen.avi", dir / "~temp001.wav", 1, 0, 40);
+  ListPart(dir / "~temp-2.avi", dir / "screen-2.avi", dir / "~temp001.wav", 1, 40);
+  FinishRecording();
+  EXPECT_EQ(StreamTypes(dir / "screen.avi"), "vids");
+  EXPECT_EQ(StreamTypes(dir / "screen-2.avi"), "vids");
+  EXPECT_EQ(ReadFileBytes(dir / "~temp001.wav"), "not a sound");
   ResetRecorderState();
 }

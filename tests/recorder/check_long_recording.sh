@@ -2,7 +2,9 @@
 # A recording that rolls over into parts (the part size lowered to a few kilobytes by the test)
 # must leave parts that ffmpeg decodes without an error (-xerror, nothing on stderr), each an
 # MS Video 1 stream at time base 1/200 starting with a key frame, whose decoded frames add up
-# to the frames the recorder wrote.
+# to the frames the recorder wrote. Then the restart after a failing system compressor
+# ("CompressorFallback.*"): both parts, the second compressed by our own driver, must decode the
+# same way with every frame the test wrote.
 set -euo pipefail
 source "$LUMORA_SOURCE/scripts/env.sh"
 work=$(mktemp -d "$LUMORA_BUILD/vistrel-parts.XXXXXX")
@@ -36,3 +38,24 @@ for n in $(seq 1 "$parts"); do
 done
 echo "frames decoded: $decoded"
 [ "$decoded" -eq "$written" ] || { echo "decoded $decoded frames, the recorder wrote $written"; exit 1; }
+
+# The restart after the system compressor failed.
+fallback="$work/fallback"
+mkdir -p "$fallback"
+LUMORA_PARTS_OUT=$(winepath -w "$fallback")
+(cd "$LUMORA_BUILD/testbin" && wine vistrel_tests.exe --gtest_color=no \
+  --gtest_filter='CompressorFallback.*' 2>/dev/null | tr -d '\r' | tail -3)
+read -r before after < <(tr -d '\r' < "$fallback/fallback.txt")
+n=1
+for avi in "$fallback/screen.avi" "$fallback/screen-2.avi"; do
+  [ "$n" -eq 1 ] && want=$before || want=$after
+  stream=$(ffprobe -v error -show_entries stream=codec_name,codec_tag_string,time_base -of csv=p=0 "$avi")
+  errors=$(ffmpeg -nostdin -v error -xerror -i "$avi" -enc_time_base -1 -fps_mode passthrough -f null - 2>&1) ||
+    { echo "fallback part $n: ffmpeg failed: $errors"; exit 1; }
+  [ -z "$errors" ] || { echo "fallback part $n: ffmpeg reports: $errors"; exit 1; }
+  frames=$(ffprobe -v error -count_frames -show_entries stream=nb_read_frames -of csv=p=0 "$avi")
+  echo "fallback part $n: $stream, $frames frames (written: $want)"
+  [ "$stream" = "msvideo1,MSVC,1/200" ] || { echo "fallback part $n: stream '$stream'"; exit 1; }
+  [ "$frames" -eq "$want" ] || { echo "fallback part $n: decoded $frames frames"; exit 1; }
+  n=$((n + 1))
+done

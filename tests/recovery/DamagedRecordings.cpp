@@ -23,12 +23,12 @@ bool FindLayout(const std::string& bytes, size_t* firstChunk, size_t* index) {
 }  // namespace
 
 bool RecordCorner(const std::string& videoPath, const std::string& finalPath,
-                  const std::string& soundPath, int frames) {
+                  const std::string& soundPath, int frames, uint32_t soundStart) {
   CaptureRectangle corner = {0, 0, 63, 47};
   AviCapture avi;
   if (avi.Open(videoPath, corner, 200) != AviSetUp::Ready) return false;
   RecoveryNote note;
-  note.Begin(avi, videoPath, finalPath, soundPath);
+  note.Begin(avi, videoPath, finalPath, soundPath, soundStart);
   for (int i = 0; i < frames; ++i) {
     BITMAPINFOHEADER* frame = GrabScreenFrame(0, 0, 64, 48);
     HRESULT written = avi.WriteFrame(frame, static_cast<uint32_t>(i * 4));

@@ -1,14 +1,16 @@
 // Recordings for the recovery tests: a real one of a screen corner, written through the
 // recorder's own AVI set-up with its recovery record, and the damage a kill leaves on it.
 #pragma once
+#include <cstdint>
 #include <string>
 
 // Records `frames` frames of the screen's top-left 64 x 48 pixels at every fourth position into
 // `videoPath` (so three empty positions follow each frame), with the recovery record beside it
-// naming `finalPath` and `soundPath`. The file is closed, so it is complete; the record stays,
-// as it does when a recording is cut off after the file was finished.
+// naming `finalPath` and `soundPath` (the part's sound beginning at run position `soundStart`).
+// The file is closed, so it is complete; the record stays, as it does when a recording is cut off
+// after the file was finished.
 bool RecordCorner(const std::string& videoPath, const std::string& finalPath,
-                  const std::string& soundPath, int frames);
+                  const std::string& soundPath, int frames, uint32_t soundStart = 0);
 
 // What a kill does to the file: the header area before the first chunk is zeros and the file
 // ends after the last chunk (the index is never written). With `tearBytes`, the last chunk is

@@ -162,6 +162,8 @@ TEST(RepairWithSound, PictureAndReadableSoundBecomeTheFinalFileAndUnreadableSoun
   ASSERT_TRUE(RecordCorner(temp, final, wav, kFrames));
   ASSERT_TRUE(CutOffLikeAKill(temp, 0));
   ASSERT_TRUE(MakeUnclosedWav(wav, 600));
+  // A record written before parts had sound sections has no section keys: the whole file.
+  WritePrivateProfileStringA("Recording", "SoundStart", nullptr, RecoveryRecordPath(temp).c_str());
   RepairReport report = RepairRecording(RecoveryRecordPath(temp));
   ASSERT_EQ(report.outcome, RepairOutcome::Repaired) << report.reason;
   AviFacts facts;
@@ -181,6 +183,51 @@ TEST(RepairWithSound, PictureAndReadableSoundBecomeTheFinalFileAndUnreadableSoun
   report = RepairRecording(RecoveryRecordPath(temp));
   ASSERT_EQ(report.outcome, RepairOutcome::Repaired) << report.reason;
   ASSERT_TRUE(CheckAviFile(final, &facts));
+  EXPECT_EQ(facts.streams, 1u);
+  EXPECT_TRUE(Exists(wav));
+}
+
+// A run whose picture rolled over: each part's record names the run's WAV file and where in the
+// run the part begins (and, when another part followed, where it ends). Each part gets its own
+// section; the WAV goes with the last part repaired, in whichever order the records come.
+TEST(RepairWithSound, EveryPartOfARunGetsItsSectionOfTheRunsSound) {
+  TempDir dir;
+  std::string wav = dir / "~temp001.wav";
+  std::string temp1 = dir / "~temp.avi", final1 = dir / "screen.avi";
+  std::string temp2 = dir / "~temp-2.avi", final2 = dir / "screen-2.avi";
+  // The first part covers the run's first 2 s (positions 0 to 399); the second begins at 2 s and was cut off.
+  ASSERT_TRUE(RecordCorner(temp1, final1, wav, 100, 0));
+  ASSERT_TRUE(WriteRecoverySoundEnd(RecoveryRecordPath(temp1), 400));
+  ASSERT_TRUE(RecordCorner(temp2, final2, wav, kFrames, 400));
+  ASSERT_TRUE(CutOffLikeAKill(temp2, 0));
+  ASSERT_TRUE(MakeUnclosedWav(wav, 3000));
+
+  RepairReport report = RepairRecording(RecoveryRecordPath(temp2));
+  ASSERT_EQ(report.outcome, RepairOutcome::Repaired) << report.reason;
+  AviFacts facts;
+  ASSERT_TRUE(CheckAviFile(final2, &facts));
+  EXPECT_EQ(facts.streams, 2u);
+  EXPECT_EQ(facts.soundBytes, 88200u);  // the last second
+  // The first part still needs the run's sound.
+  EXPECT_TRUE(Exists(wav));
+
+  report = RepairRecording(RecoveryRecordPath(temp1));
+  ASSERT_EQ(report.outcome, RepairOutcome::Repaired) << report.reason;
+  ASSERT_TRUE(CheckAviFile(final1, &facts));
+  EXPECT_EQ(facts.streams, 2u);
+  EXPECT_EQ(facts.soundBytes, 2u * 88200u);  // the first two seconds
+  EXPECT_FALSE(Exists(wav));
+  EXPECT_FALSE(Exists(temp1));
+  EXPECT_FALSE(Exists(temp2));
+
+  // A section that lies beyond the sound that reached the disk leaves the part picture-only.
+  std::string temp3 = dir / "~temp-3.avi", final3 = dir / "screen-3.avi";
+  ASSERT_TRUE(RecordCorner(temp3, final3, wav, kFrames, 800));
+  ASSERT_TRUE(CutOffLikeAKill(temp3, 0));
+  ASSERT_TRUE(MakeUnclosedWav(wav, 3000));
+  report = RepairRecording(RecoveryRecordPath(temp3));
+  ASSERT_EQ(report.outcome, RepairOutcome::Repaired) << report.reason;
+  ASSERT_TRUE(CheckAviFile(final3, &facts));
   EXPECT_EQ(facts.streams, 1u);
   EXPECT_TRUE(Exists(wav));
 }

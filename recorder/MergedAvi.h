@@ -1,0 +1,14 @@
+// Puts right two things in the file the merge saved that Wine's AVISaveV gets wrong (on a
+// file that has them right, nothing changes):
+// - its index lists each stream's entries together, the video's first, so its first entry is
+//   not the first chunk; a reader that takes the index offsets as counted from the file's start
+//   when the first one lies beyond the "movi" tag (ffmpeg does) reads the wrong bytes once it
+//   goes by the index, which it does for a file shorter than the sound read ahead of the first
+//   frame (0.75 s). The entries are put in file order.
+// - the sound stream's header gives a length that is not its samples; it is set from the bytes
+//   the index holds for the stream.
+#pragma once
+#include <string>
+
+// True when the file could be read and, where needed, was written back.
+bool TidyMergedAvi(const std::string& path);
