@@ -10,7 +10,9 @@
 // vistrel_bench grab <scene> <milliseconds> prints "<grabs per second>": the bare grab rate, screen
 // to packed DIB and nothing else, on a thread of its own as the capture thread would be.
 // vistrel_bench show <scene> <milliseconds> only shows the scene, for a recording made by another
-// program (the whole-session benchmark).
+// program (the whole-session benchmark). The scene "none" shows nothing: the screen is whatever
+// other programs show, as when the grab rate is measured beside a scene that another process
+// paints (in one process the painting and the grab share Wine's GDI and slow each other down).
 #include "bench/BenchClock.h"
 #include "recorder/Controller.h"
 #include "recorder/FrameLoop.h"
@@ -28,7 +30,7 @@
 #include <string>
 
 namespace {
-enum Scene { Still, Slide, Changing };
+enum Scene { Still, Slide, Changing, Elsewhere };
 Scene scene = Still;
 int tick = 0;
 const char kTyping[] =
@@ -194,7 +196,10 @@ int main(int argc, char** argv) {
                     "       %s grab|show still|slide|changing milliseconds\n", argv[0], argv[0]);
     return 2;
   }
-  scene = strcmp(argv[2], "changing") == 0 ? Changing : strcmp(argv[2], "slide") == 0 ? Slide : Still;
+  scene = strcmp(argv[2], "changing") == 0 ? Changing
+          : strcmp(argv[2], "slide") == 0    ? Slide
+          : strcmp(argv[2], "none") == 0     ? Elsewhere
+                                             : Still;
   const DWORD milliseconds = static_cast<DWORD>(atoi(argv[3]));
   // What Vistrel.dll does when it is loaded and unloaded.
   if (!CreateCaptureIdleEvent()) return 1;
@@ -204,11 +209,14 @@ int main(int argc, char** argv) {
   windowClass.lpszClassName = "VistrelBenchScene";
   RegisterClassA(&windowClass);
   int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-  HWND window = CreateWindowExA(WS_EX_TOPMOST, "VistrelBenchScene", "", WS_POPUP | WS_VISIBLE, 0, 0,
-                                width, height, nullptr, nullptr, windowClass.hInstance, nullptr);
-  SetCursorPos(width - 40, height - 40);
-  UpdateWindow(window);
-  if (scene != Still) SetTimer(window, 1, 15, nullptr);
+  HWND window = nullptr;
+  if (scene != Elsewhere) {
+    window = CreateWindowExA(WS_EX_TOPMOST, "VistrelBenchScene", "", WS_POPUP | WS_VISIBLE, 0, 0,
+                             width, height, nullptr, nullptr, windowClass.hInstance, nullptr);
+    SetCursorPos(width - 40, height - 40);
+    UpdateWindow(window);
+    if (scene != Still) SetTimer(window, 1, 15, nullptr);
+  }
   PumpFor(500);
   int result = 0;
   if (record) {

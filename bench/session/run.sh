@@ -46,13 +46,16 @@ e2e_wait_main_window >/dev/null
 sleep 3
 hz=$(getconf CLK_TCK)
 cores=$(nproc)
-printf '%-9s %7s %7s %6s %7s | %9s %8s %8s\n' scene 'grab/s' fps share 'MB/min' 'Lumora%' 'Xvfb%' 'server%'
+# "paused" is the ceiling that the 5 ms pause after every frame leaves (one bare grab plus 5 ms).
+printf '%-9s %7s %7s %6s %7s %7s %7s | %9s %8s %8s\n' scene 'grab/s' fps share paused p.share 'MB/min' \
+  'Lumora%' 'Xvfb%' 'server%'
 for scene in ${SCENES:-still slide changing}; do
-  grab_rate=$(wine "$bench" grab "$scene" 5000 2>/dev/null | tr -d '\r')
   before=$(newest_lesson)
-  wine "$bench" show "$scene" $(( (seconds + 6) * 1000 )) >/dev/null 2>&1 &
+  wine "$bench" show "$scene" $(( (seconds + 14) * 1000 )) >/dev/null 2>&1 &
   shown=$!
   sleep 2
+  # The ceiling, on the same screen as the recording: the scene painted by its own process.
+  grab_rate=$(wine "$bench" grab none 5000 2>/dev/null | tr -d '\r')
   e2e_post command 1002
   sleep 1
   t0=$(date +%s.%N); l0=$(ticks Lumora.exe); x0=$(ticks "Xvfb $DISPLAY"); s0=$(ticks wineserver)
@@ -77,8 +80,9 @@ for scene in ${SCENES:-still slide changing}; do
       -v w="$(awk -v a="$t0" -v b="$t1" 'BEGIN { print b - a }')" \
       -v l="$((l1 - l0))" -v x="$((x1 - x0))" -v sv="$((s1 - s0))" 'BEGIN {
     fps = f / d
-    printf "%-9s %7.1f %7.1f %5.0f%% %7.1f | %8.0f%% %7.0f%% %7.0f%%\n", scene, g, fps, 100 * fps / g,
-      s / 1048576 / d * 60, 100 * l / hz / w, 100 * x / hz / w, 100 * sv / hz / w
+    paused = 1000 / (1000 / g + 5)
+    printf "%-9s %7.1f %7.1f %5.0f%% %7.1f %6.0f%% %7.1f | %8.0f%% %7.0f%% %7.0f%%\n", scene, g, fps, 100 * fps / g,
+      paused, 100 * fps / paused, s / 1048576 / d * 60, 100 * l / hz / w, 100 * x / hz / w, 100 * sv / hz / w
   }'
 done
 echo "screen $(xdotool getdisplaygeometry | tr ' ' x); 100 % is one core of $cores;" \
