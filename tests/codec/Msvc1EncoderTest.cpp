@@ -147,7 +147,9 @@ TEST(Msvc1Encoder, KeptBlocksStayWithinTheirCostOfWhatTheDecoderShows) {
       // Every block changes in every frame: fewer than 2 bytes a block means some were kept.
       if (!key && bytes < size_t(2 * blocks)) ++framesWithKeptChanges;
     }
-    if (quality < 7000) EXPECT_GT(framesWithKeptChanges, 10) << "quality " << quality;
+    if (quality < 7000) {
+      EXPECT_GT(framesWithKeptChanges, 10) << "quality " << quality;
+    }
   }
 }
 
