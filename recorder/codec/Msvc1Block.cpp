@@ -471,8 +471,8 @@ size_t EncodeBlock(const uint16_t pixels[16], int errorBound, uint8_t* out) {
 
 int LambdaForQuality(int quality) {
   quality = std::clamp(quality, 0, kCostQualityBelow);
-  // Doubles with every 1000 below 8000: 4 squared steps per byte at 7000 (near the sizes that
-  // quality 8000's bound gives), 512 at 0; linear between whole thousands.
+  // Doubles with every 1000 below 7000: 2 squared steps per byte just below 7000 (near the sizes
+  // that the bound of 7000 and 8000 gives), 256 at 0; linear between whole thousands.
   const int below = kCostQualityBelow - quality;
   const int low = 32 << (below / 1000);
   return low + low * (below % 1000) / 1000;

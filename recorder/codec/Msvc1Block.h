@@ -22,8 +22,9 @@ int ErrorBoundForQuality(int quality);
 size_t EncodeBlock(const uint16_t pixels[16], int errorBound, uint8_t* out);
 
 // Below this quality the encoder chooses each block's code by rate and distortion (see
-// EncodeBlockByCost) instead of by the error bound alone.
-constexpr int kCostQualityBelow = 8000;
+// EncodeBlockByCost) instead of by the error bound alone; the recorder's 8000 and the test
+// camera writer's 7500 keep the bound.
+constexpr int kCostQualityBelow = 7000;
 
 // Weight of one byte against squared errors (same units as ErrorBoundForQuality), in sixteenths,
 // for a quality below kCostQualityBelow: the lower the quality, the more a byte is worth.

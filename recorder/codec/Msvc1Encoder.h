@@ -10,8 +10,8 @@ class SliceWorkers;
 
 class Msvc1Encoder {
 public:
-  // quality 0..10000 as in AVICOMPRESSOPTIONS: from 8000 up, an error bound that shrinks to
-  // none at 10000 chooses the codes; below 8000, squared error plus a weight per byte that grows
+  // quality 0..10000 as in AVICOMPRESSOPTIONS: from 7000 up, an error bound that shrinks to
+  // none at 10000 chooses the codes; below 7000, squared error plus a weight per byte that grows
   // as the quality falls (changed blocks may then keep what the decoder shows). The block
   // rows are coded in slices on `threads` threads (0: one per processor); the output does not
   // depend on the number of threads.
@@ -22,7 +22,7 @@ public:
   int Height() const { return height_; }
   int Quality() const { return quality_; }
   int Threads() const;
-  // Takes effect from the next frame, which is a key frame when the quality crosses 8000.
+  // Takes effect from the next frame, which is a key frame when the quality crosses 7000.
   void SetQuality(int quality);
   // Upper bound of one compressed frame in bytes.
   size_t MaxFrameBytes() const;
