@@ -471,11 +471,13 @@ size_t EncodeBlock(const uint16_t pixels[16], int errorBound, uint8_t* out) {
 
 int LambdaForQuality(int quality) {
   quality = std::clamp(quality, 0, kCostQualityBelow);
-  // Doubles with every 1000 below 7000: 2 squared steps per byte just below 7000 (near the sizes
-  // that the bound of 7000 and 8000 gives), 256 at 0; linear between whole thousands.
+  // 16 squared steps per byte just below 7000, doubling with every 1400 down to 512 at 0 (linear
+  // in between). It starts where the bound of 7000 ends: on a fully changing picture that bound
+  // already codes every block in one colour, and a smaller weight would make quality 6999 give
+  // files several times larger than 7000.
   const int below = kCostQualityBelow - quality;
-  const int low = 32 << (below / 1000);
-  return low + low * (below % 1000) / 1000;
+  const int low = 256 << (below / 1400);
+  return low + low * (below % 1400) / 1400;
 }
 
 size_t EncodeBlockByCost(const uint16_t pixels[16], int lambda16, SkipOption skip, uint8_t* out, int* error) {

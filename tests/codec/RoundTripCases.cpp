@@ -29,7 +29,7 @@ const std::vector<RoundTripCase>& RoundTripCases() {
       {"still_1366x768", 1366, 768, 12, 5, 8000, Content::Still, 31.5},
       // Below quality 7000 changed blocks may be kept as shown: the decoded pictures must be the
       // encoder's own reconstruction, across key frames and partial blocks.
-      {"panning_cost_322x186", 322, 186, 16, 7, 3000, Content::Panning, 28},
+      {"panning_cost_322x186", 322, 186, 16, 7, 3000, Content::Panning, 26.5},
       {"panning_cost_1366x766", 1366, 766, 6, 200, 0, Content::Panning, 22},
   };
   return cases;
