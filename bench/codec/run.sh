@@ -24,7 +24,7 @@ mkdir -p "$work"
 lumora_ensure_prefix
 win() { echo "Z:${1//\//\\}"; }
 quality=${QUALITY:-8000}
-qualities=${QUALITIES:-0 2000 4000 5000 6000 7000 8000 9000 9500 10000}
+qualities=${QUALITIES:-0 1000 2000 3000 4000 5000 6000 7000 8000 9000 9500 10000}
 
 # PSNR (average over the frames) of a decoded AVI cropped to the input's size.
 psnr() {

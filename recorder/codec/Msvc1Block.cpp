@@ -3,6 +3,8 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 namespace msvc1 {
@@ -180,6 +182,8 @@ void StoreChannels(const Lanes& p, Channels& c) {
 // to the brightest pixel at the mean, then once more between the two means when that is not yet
 // within `errorBound`. Bit i of `mask` marks pixel i as one of the set colour. Returns the sum of
 // squared errors.
+// With `kRefine` the second split is tried whenever the first leaves an error, however large.
+template <bool kRefine = false>
 int SplitBlock(const Lanes& p, const Channels& c, const Sums& all, int errorBound, Pair& pair, unsigned& mask) {
   const int count = 16;
   const int meanR = RoundedMean(all.r, count), meanG = RoundedMean(all.g, count), meanB = RoundedMean(all.b, count);
@@ -222,7 +226,7 @@ int SplitBlock(const Lanes& p, const Channels& c, const Sums& all, int errorBoun
     pair.clearColour = Pack(bR, bG, bB);
     mask = bits;
     // A refinement seldom gains more than half; far above the bound, eight colours are needed anyway.
-    if (error > 2 * errorBound) break;
+    if (!kRefine && error > 2 * errorBound) break;
     // Next split between the two means: 2 d.p > d.(a + b) with d = a - b.
     dR = aR - bR, dG = aG - bG, dB = aB - bB;
     scale = 2;
@@ -343,6 +347,57 @@ bool ExactQuadrant(const uint16_t* colours, int q, Pair& pair, unsigned& mask) {
   return true;
 }
 
+// A block's pixels as lanes, in pixel and in quadrant order, with the sums of the block and of
+// each quadrant, for the choice by cost (EncodeBlock keeps its own copy of these steps inline:
+// sharing them cost it some 5 % of its speed).
+struct Analysis {
+  Lanes p, q;
+  Sums quadrant[4], all;
+  Channels channels;
+};
+
+void Analyse(const __m128i v[2], Analysis& a) {
+  Lanes& p = a.p;
+  const __m128i five = _mm_set1_epi16(31);
+  for (int h = 0; h < 2; ++h) {
+    p.r[h] = _mm_srli_epi16(v[h], 10);
+    p.g[h] = _mm_and_si128(_mm_srli_epi16(v[h], 5), five);
+    p.b[h] = _mm_and_si128(v[h], five);
+    p.squares[h] = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(p.r[h], p.r[h]), _mm_mullo_epi16(p.g[h], p.g[h])),
+                                 _mm_mullo_epi16(p.b[h], p.b[h]));
+    p.luma[h] = _mm_add_epi16(_mm_add_epi16(p.r[h], p.b[h]), _mm_add_epi16(p.g[h], p.g[h]));
+  }
+  a.q = InQuadrantOrder(p);
+  int sumR[4], sumG[4], sumB[4], sumSquares[4];
+  SumQuadrants(a.q.r[0], a.q.r[1], sumR);
+  SumQuadrants(a.q.g[0], a.q.g[1], sumG);
+  SumQuadrants(a.q.b[0], a.q.b[1], sumB);
+  SumQuadrants(a.q.squares[0], a.q.squares[1], sumSquares);
+  a.all = Sums();
+  for (int k = 0; k < 4; ++k) {
+    Sums& quadrant = a.quadrant[k];
+    quadrant.count = 4;
+    quadrant.r = sumR[k], quadrant.g = sumG[k], quadrant.b = sumB[k], quadrant.squares = sumSquares[k];
+    a.all.r += sumR[k], a.all.g += sumG[k], a.all.b += sumB[k], a.all.squares += sumSquares[k];
+  }
+  a.all.count = 16;
+  StoreChannels(p, a.channels);
+}
+
+// The block's colours without their top bits, as lanes and as an array.
+inline void LoadColours(const uint16_t pixels[16], __m128i v[2], uint16_t colours[16]) {
+  const __m128i colourBits = _mm_set1_epi16(0x7FFF);
+  v[0] = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels)), colourBits);
+  v[1] = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + 8)), colourBits);
+  _mm_store_si128(reinterpret_cast<__m128i*>(colours), v[0]);
+  _mm_store_si128(reinterpret_cast<__m128i*>(colours + 8), v[1]);
+}
+
+inline unsigned EqualBits(const __m128i v[2], uint16_t colour) {
+  const __m128i lanes = _mm_set1_epi16(int16_t(colour));
+  return LaneBits(_mm_cmpeq_epi16(v[0], lanes), _mm_cmpeq_epi16(v[1], lanes));
+}
+
 }  // namespace
 
 int ErrorBoundForQuality(int quality) {
@@ -412,6 +467,109 @@ size_t EncodeBlock(const uint16_t pixels[16], int errorBound, uint8_t* out) {
   const int eightError = SplitQuadrants(q, quadrantChannels, quadrant, errorBound / 4, exact, pairs, masks);
   if (eightError < twoError) return WriteEight(pairs, masks[0] | masks[1] | masks[2] | masks[3], out);
   return WriteTwo(two.setColour, two.clearColour, twoMask, out);
+}
+
+int LambdaForQuality(int quality) {
+  quality = std::clamp(quality, 0, kCostQualityBelow);
+  // 16 squared steps per byte just below 7000, doubling with every 1400 down to 512 at 0 (linear
+  // in between). It starts where the bound of 7000 ends: on a fully changing picture that bound
+  // already codes every block in one colour, and a smaller weight would make quality 6999 give
+  // files several times larger than 7000.
+  const int below = kCostQualityBelow - quality;
+  const int low = 256 << (below / 1400);
+  return low + low * (below % 1400) / 1400;
+}
+
+size_t EncodeBlockByCost(const uint16_t pixels[16], int lambda16, SkipOption skip, uint8_t* out, int* error) {
+  // Costs in sixteenths of a squared step. Every code takes at least 2 bytes: a kept block that
+  // costs no more than that wins outright.
+  const int64_t byteCost = lambda16;
+  int64_t best = INT64_MAX;
+  if (skip.error >= 0) {
+    best = 16 * int64_t(skip.error) + byteCost * skip.bytes;
+    *error = skip.error;
+    if (best <= 2 * byteCost) return 0;
+  }
+  size_t bestBytes = 0;
+  uint8_t code[kMaxBlockBytes];
+  // Takes the candidate in `code` when it costs less than the best so far.
+  auto consider = [&](size_t bytes, int candidateError) {
+    const int64_t cost = 16 * int64_t(candidateError) + byteCost * int64_t(bytes);
+    if (cost >= best) return;
+    best = cost;
+    bestBytes = bytes;
+    *error = candidateError;
+    std::memcpy(out, code, bytes);
+  };
+
+  __m128i v[2];
+  alignas(16) uint16_t colours[16];
+  LoadColours(pixels, v, colours);
+  const uint16_t clear = colours[0];
+  const unsigned clearBits = EqualBits(v, clear);
+  if (clearBits == 0xFFFF) {
+    consider(WriteFill(clear, code), 0);
+    return bestBytes;
+  }
+  Analysis a;
+  Analyse(v, a);
+  const int meanR = RoundedMean(a.all.r, 16), meanG = RoundedMean(a.all.g, 16), meanB = RoundedMean(a.all.b, 16);
+  consider(WriteFill(Pack(meanR, meanG, meanB), code), GroupError(a.all, meanR, meanG, meanB));
+  // Two colours take 6 bytes, eight take 18: try them only while they could still cost less.
+  if (best <= 6 * byteCost) return bestBytes;
+  const uint16_t set = colours[FirstBit(~clearBits & 0xFFFF)];
+  const unsigned setBits = EqualBits(v, set);
+  if ((clearBits | setBits) == 0xFFFF) {
+    consider(WriteTwo(set, clear, setBits, code), 0);
+    return bestBytes;
+  }
+  Pair two;
+  unsigned twoMask;
+  const int twoError = SplitBlock<true>(a.p, a.channels, a.all, 0, two, twoMask);
+  consider(WriteTwo(two.setColour, two.clearColour, twoMask, code), twoError);
+  if (best <= 18 * byteCost) return bestBytes;
+  Pair pairs[4];
+  unsigned masks[4];
+  bool exact[4];
+  for (int k = 0; k < 4; ++k) exact[k] = ExactQuadrant(colours, k, pairs[k], masks[k]);
+  Channels quadrantChannels;
+  StoreChannels(a.q, quadrantChannels);
+  const int eightError = SplitQuadrants(a.q, quadrantChannels, a.quadrant, 0, exact, pairs, masks);
+  consider(WriteEight(pairs, masks[0] | masks[1] | masks[2] | masks[3], code), eightError);
+  return bestBytes;
+}
+
+int BlockError(const uint16_t a[16], const uint16_t b[16]) {
+  const __m128i five = _mm_set1_epi16(31);
+  __m128i total = _mm_setzero_si128();
+  for (int h = 0; h < 2; ++h) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + 8 * h));
+    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 8 * h));
+    const __m128i dR = _mm_sub_epi16(_mm_and_si128(_mm_srli_epi16(x, 10), five), _mm_and_si128(_mm_srli_epi16(y, 10), five));
+    const __m128i dG = _mm_sub_epi16(_mm_and_si128(_mm_srli_epi16(x, 5), five), _mm_and_si128(_mm_srli_epi16(y, 5), five));
+    const __m128i dB = _mm_sub_epi16(_mm_and_si128(x, five), _mm_and_si128(y, five));
+    total = _mm_add_epi32(total, _mm_add_epi32(_mm_madd_epi16(dR, dR),
+                                               _mm_add_epi32(_mm_madd_epi16(dG, dG), _mm_madd_epi16(dB, dB))));
+  }
+  total = _mm_add_epi32(total, _mm_shuffle_epi32(total, _MM_SHUFFLE(1, 0, 3, 2)));
+  total = _mm_add_epi32(total, _mm_shuffle_epi32(total, _MM_SHUFFLE(2, 3, 0, 1)));
+  return _mm_cvtsi128_si32(total);
+}
+
+void DecodeBlock(const uint8_t* code, uint16_t pixels[16]) {
+  auto word = [code](int i) { return unsigned(code[2 * i] | (code[2 * i + 1] << 8)); };
+  const unsigned flags = word(0);
+  if (flags & 0x8000) {
+    for (int i = 0; i < 16; ++i) pixels[i] = uint16_t(flags & 0x7FFF);
+    return;
+  }
+  if (word(1) & kEightColourFlag) {
+    for (int q = 0; q < 4; ++q)
+      for (const int i : kQuadrantPixels[q])
+        pixels[i] = uint16_t(((flags >> i) & 1 ? word(1 + 2 * q) : word(2 + 2 * q)) & 0x7FFF);
+    return;
+  }
+  for (int i = 0; i < 16; ++i) pixels[i] = uint16_t((flags >> i) & 1 ? word(1) : word(2));
 }
 
 }  // namespace msvc1

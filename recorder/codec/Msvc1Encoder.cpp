@@ -59,6 +59,7 @@ int Msvc1Encoder::Threads() const { return workers_->Threads(); }
 void Msvc1Encoder::SetQuality(int quality) {
   quality_ = std::clamp(quality, 0, 10000);
   errorBound_ = msvc1::ErrorBoundForQuality(quality_);
+  lambda16_ = msvc1::LambdaForQuality(quality_);
 }
 
 size_t Msvc1Encoder::MaxFrameBytes() const {
@@ -77,6 +78,24 @@ void Msvc1Encoder::GatherBlock(const uint8_t* pixels, int column, int row, uint1
     for (int c = 0; c < 4; ++c)
       std::memcpy(block + 4 * r + c, line + std::min(x0 + c, width_ - 1) * 2, 2);
   }
+}
+
+void Msvc1Encoder::ScatterBlock(const uint16_t block[16], int column, int row, uint8_t* pixels) const {
+  const int x0 = column * 4, y0 = row * 4;
+  const int columns = std::min(4, width_ - x0), lines = std::min(4, height_ - y0);
+  for (int r = 0; r < lines; ++r) std::memcpy(pixels + (y0 + r) * stride_ + x0 * 2, block + 4 * r, size_t(columns) * 2);
+}
+
+uint8_t* Msvc1Encoder::PutCode(Slice& slice, uint8_t* cursor, int& skipped, const uint8_t* code, size_t bytes) {
+  if (slice.coded) {
+    cursor = PutSkips(cursor, skipped);
+  } else {
+    slice.leadingSkips = skipped;
+    slice.coded = true;
+  }
+  skipped = 0;
+  std::memcpy(cursor, code, bytes);
+  return cursor + bytes;
 }
 
 bool Msvc1Encoder::FindChangedBlocks(const uint8_t* band, const uint8_t* previousBand, int lines,
@@ -166,12 +185,81 @@ void Msvc1Encoder::EncodeSlice(const uint8_t* pixels, bool key, Slice& slice) {
   slice.size = size_t(cursor - start);
 }
 
-size_t Msvc1Encoder::Encode(const uint8_t* pixels, uint8_t* out, bool keyFrame, bool* isKeyFrame) {
-  const bool key = keyFrame || !havePrevious_;
-  if (slices_.size() == 1) {
-    EncodeSlice(pixels, key, slices_[0]);
+void Msvc1Encoder::EncodeSliceByCost(const uint8_t* pixels, bool key, Slice& slice) {
+  const size_t rowBytes = size_t(width_) * 2;
+  uint8_t* const start = slice.codes.data();
+  uint8_t* cursor = start;
+  int skipped = 0;
+  slice.coded = false;
+  slice.leadingSkips = 0;
+  uint16_t block[16], shown[16];
+  uint8_t code[msvc1::kMaxBlockBytes];
+  std::vector<uint8_t>& changed = slice.changed;
+  std::fill(changed.begin(), changed.end(), uint8_t(1));
+  for (int row = slice.firstRow; row < slice.endRow; ++row) {
+    const int lines = std::min(4, height_ - row * 4);
+    const uint8_t* band = pixels + size_t(row) * 4 * stride_;
+    uint8_t* previousBand = previous_.data() + size_t(row) * 4 * stride_;
+    if (!key && !FindChangedBlocks(band, previousBand, lines, changed.data(), slice.scratch.data())) {
+      skipped += blockColumns_;
+      continue;
+    }
+    // A kept block after a coded one starts a skip run of 2 bytes; later ones in the run are
+    // free. Each row starts afresh, so that the choice does not depend on the slices.
+    bool afterKept = false;
+    for (int column = 0; column < blockColumns_; ++column) {
+      // An unchanged block keeps what it shows: that was chosen for these very pixels.
+      if (!changed[size_t(column)]) {
+        ++skipped;
+        afterKept = true;
+        continue;
+      }
+      GatherBlock(pixels, column, row, block);
+      msvc1::SkipOption skip;
+      if (!key) {
+        GatherBlock(shown_.data(), column, row, shown);
+        skip.error = msvc1::BlockError(block, shown);
+        skip.bytes = afterKept ? 0 : 2;
+      }
+      int error = 0;
+      const size_t bytes = msvc1::EncodeBlockByCost(block, lambda16_, skip, code, &error);
+      afterKept = bytes == 0;
+      if (afterKept) {
+        ++skipped;
+        continue;
+      }
+      cursor = PutCode(slice, cursor, skipped, code, bytes);
+      msvc1::DecodeBlock(code, shown);
+      ScatterBlock(shown, column, row, shown_.data());
+    }
+    for (int r = 0; r < lines; ++r) std::memcpy(previousBand + r * stride_, band + r * stride_, rowBytes);
+  }
+  if (slice.coded) {
+    slice.trailingSkips = skipped;
   } else {
-    workers_->Run(int(slices_.size()), [&](int i) { EncodeSlice(pixels, key, slices_[size_t(i)]); });
+    slice.leadingSkips = skipped;
+    slice.trailingSkips = 0;
+  }
+  slice.size = size_t(cursor - start);
+}
+
+size_t Msvc1Encoder::Encode(const uint8_t* pixels, uint8_t* out, bool keyFrame, bool* isKeyFrame) {
+  // Switching between the two ways makes a key frame: the other way's frame was not tracked.
+  const bool byCost = quality_ < msvc1::kCostQualityBelow;
+  const bool key = keyFrame || !havePrevious_ || byCost != byCost_;
+  byCost_ = byCost;
+  if (byCost && shown_.empty()) shown_.resize(previous_.size());
+  if (!byCost && !shown_.empty()) std::vector<uint8_t>().swap(shown_);
+  auto encode = [&](Slice& slice) {
+    if (byCost)
+      EncodeSliceByCost(pixels, key, slice);
+    else
+      EncodeSlice(pixels, key, slice);
+  };
+  if (slices_.size() == 1) {
+    encode(slices_[0]);
+  } else {
+    workers_->Run(int(slices_.size()), [&](int i) { encode(slices_[size_t(i)]); });
   }
   uint8_t* cursor = out;
   int skipped = 0;

@@ -10,7 +10,9 @@ class SliceWorkers;
 
 class Msvc1Encoder {
 public:
-  // quality 0..10000 as in AVICOMPRESSOPTIONS (higher means a smaller error bound). The block
+  // quality 0..10000 as in AVICOMPRESSOPTIONS: from 7000 up, an error bound that shrinks to
+  // none at 10000 chooses the codes; below 7000, squared error plus a weight per byte that grows
+  // as the quality falls (changed blocks may then keep what the decoder shows). The block
   // rows are coded in slices on `threads` threads (0: one per processor); the output does not
   // depend on the number of threads.
   Msvc1Encoder(int width, int height, int quality, int threads = 0);
@@ -20,7 +22,7 @@ public:
   int Height() const { return height_; }
   int Quality() const { return quality_; }
   int Threads() const;
-  // Takes effect from the next frame.
+  // Takes effect from the next frame, which is a key frame when the quality crosses 7000.
   void SetQuality(int quality);
   // Upper bound of one compressed frame in bytes.
   size_t MaxFrameBytes() const;
@@ -30,6 +32,10 @@ public:
   size_t Encode(const uint8_t* pixels, uint8_t* out, bool keyFrame, bool* isKeyFrame);
   // The next frame will be a key frame.
   void Reset() { havePrevious_ = false; }
+  // What a decoder shows after the last frame (same layout as the input), kept below quality
+  // msvc1::kCostQualityBelow only, where blocks may be kept although their pixels changed;
+  // empty at higher qualities.
+  const std::vector<uint8_t>& Reconstruction() const { return shown_; }
 
 private:
   // The coded blocks of a run of block rows: the skipped blocks before the first coded block,
@@ -46,21 +52,31 @@ private:
   };
 
   void EncodeSlice(const uint8_t* pixels, bool key, Slice& slice);
+  // The same below msvc1::kCostQualityBelow: each changed block is coded, or kept as shown,
+  // by its squared error plus lambda per byte, and shown_ follows what the decoder shows.
+  void EncodeSliceByCost(const uint8_t* pixels, bool key, Slice& slice);
   // Marks the blocks of a block row that differ from the previous frame; false when none does.
   bool FindChangedBlocks(const uint8_t* band, const uint8_t* previousBand, int lines, uint8_t* changed,
                          uint8_t* scratch) const;
   // Copies block (column, row) in bitstream order, repeating the last column and row of the
   // picture where the block reaches beyond it.
   void GatherBlock(const uint8_t* pixels, int column, int row, uint16_t block[16]) const;
+  // Writes a block's pixels that lie inside the picture.
+  void ScatterBlock(const uint16_t block[16], int column, int row, uint8_t* pixels) const;
+  // Appends the code of a block after the skips before it.
+  static uint8_t* PutCode(Slice& slice, uint8_t* cursor, int& skipped, const uint8_t* code, size_t bytes);
 
   int width_;
   int height_;
   int quality_;
   int errorBound_;
+  int lambda16_;
+  bool byCost_ = false;  // the previous frame was coded by cost
   size_t stride_;
   int blockColumns_;
   int blockRows_;
   std::vector<uint8_t> previous_;  // the last input frame; unchanged blocks are skipped
+  std::vector<uint8_t> shown_;     // see Reconstruction()
   bool havePrevious_ = false;
   std::vector<Slice> slices_;
   std::unique_ptr<SliceWorkers> workers_;

@@ -27,6 +27,10 @@ const std::vector<RoundTripCase>& RoundTripCases() {
       {"natural_1366x766", 1366, 766, 5, 200, 8000, Content::Natural, 31.5},
       {"slide_1366x768", 1366, 768, 10, 200, 8000, Content::SlideWithPointer, 31.5},
       {"still_1366x768", 1366, 768, 12, 5, 8000, Content::Still, 31.5},
+      // Below quality 7000 changed blocks may be kept as shown: the decoded pictures must be the
+      // encoder's own reconstruction, across key frames and partial blocks.
+      {"panning_cost_322x186", 322, 186, 16, 7, 3000, Content::Panning, 26.5},
+      {"panning_cost_1366x766", 1366, 766, 6, 200, 0, Content::Panning, 22},
   };
   return cases;
 }
@@ -57,6 +61,12 @@ TestFrame RoundTripFrame(const RoundTripCase& c, int index) {
     case Content::SlideWithPointer: {
       TestFrame frame = SlidePicture(c.width, c.height);
       DrawPointer(frame, c.width - 9 - index * 37, c.height - 5 - index * 23);
+      return frame;
+    }
+    case Content::Panning: {
+      // A picture moving by three pixels a frame, with a pointer that passes over it.
+      TestFrame frame = NaturalPicture(c.width, c.height, index);
+      DrawPointer(frame, (index * 29) % c.width, c.height / 2);
       return frame;
     }
     case Content::Still: {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-enum class Content { ExactCells, SolidBlocks, Natural, SlideWithPointer, Still };
+enum class Content { ExactCells, SolidBlocks, Natural, SlideWithPointer, Still, Panning };
 
 struct RoundTripCase {
   const char* name;
