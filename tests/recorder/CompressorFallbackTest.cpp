@@ -10,6 +10,7 @@
 #include "recorder/codec/Msvc1Driver.h"
 #include "recorder/recovery/AviCheck.h"
 #include "recorder/recovery/RecoveryRecord.h"
+#include "tests/recorder/RecordingFiles.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -28,11 +29,6 @@ LRESULT CALLBACK FailingDriverProc(DWORD_PTR id, HDRVR driver, UINT message, LPA
   if (message == DRV_OPEN) ++opens;
   if (message == ICM_COMPRESS && ++compressCalls > kGoodFrames) return ICERR_INTERNAL;
   return Msvc1DriverProc(id, driver, message, param1, param2);
-}
-
-uint32_t PictureFrames(const std::string& path, AviFacts* facts) {
-  if (!CheckAviFile(path, facts)) return 0;
-  return facts->videoEntries - facts->emptyFrames;
 }
 
 class CompressorFallback : public ::testing::Test {

@@ -11,6 +11,7 @@
 #include "recorder/recovery/AviCheck.h"
 #include "recorder/recovery/RecordingParts.h"
 #include "recorder/recovery/RecoveryRecord.h"
+#include "tests/recorder/RecordingFiles.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -45,26 +46,10 @@ protected:
   std::string folder_;
 };
 
-// Frames with a picture in a part, and whether the part reads back as a whole AVI file.
-uint32_t PictureFrames(const std::string& path) {
-  AviFacts facts;
-  if (!CheckAviFile(path, &facts)) return 0;
-  return facts.videoEntries - facts.emptyFrames;
-}
-
 bool HasRecoveryRecord(const std::string& path) {
   return GetFileAttributesA(RecoveryRecordPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::atomic<int> writeCalls{0};
-int failingCall = 0;
-
-// The real write, except that one call fails as a write to a full disk does.
-HRESULT WINAPI WriteFailingOnce(PAVISTREAM stream, LONG start, LONG samples, LPVOID buffer, LONG bytes,
-                                DWORD flags, LONG* samplesWritten, LONG* bytesWritten) {
-  if (++writeCalls == failingCall) return AVIERR_FILEWRITE;
-  return AVIStreamWrite(stream, start, samples, buffer, bytes, flags, samplesWritten, bytesWritten);
-}
 }  // namespace
 
 TEST(RecordingParts, AreNamedAfterTheFirstAndListedInOrderUpToTheFirstGap) {
@@ -132,9 +117,7 @@ TEST_F(LongRecording, RollsOverIntoPartsThatHoldEveryFrameWritten) {
 
 TEST_F(LongRecording, AFailedWriteRestartsIntoANewPartAndKeepsTheFramesWritten) {
   PrepareCorner("screen.avi");
-  writeCalls = 0;
-  failingCall = 25;
-  SetAviStreamWriteForTests(WriteFailingOnce);
+  FailFrameWriteNumber(25);
   Recorder().recording = 1;
   ASSERT_TRUE(ChooseTempVideoPath());
   // The 25th write fails: the run ends with 24 frames written and starts its one restart.
@@ -157,9 +140,7 @@ TEST_F(LongRecording, AFailedWriteRestartsIntoANewPartAndKeepsTheFramesWritten) 
 
 TEST_F(LongRecording, ARestartAfterAFailedSetUpUsesTheSameUnwrittenPart) {
   PrepareCorner("screen.avi");
-  writeCalls = 0;
-  failingCall = 1;
-  SetAviStreamWriteForTests(WriteFailingOnce);
+  FailFrameWriteNumber(1);
   Recorder().recording = 1;
   ASSERT_TRUE(ChooseTempVideoPath());
   EXPECT_TRUE(RunCapture(0, 0, 64, 48, 200));

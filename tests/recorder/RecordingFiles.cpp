@@ -7,6 +7,7 @@
 #include "recorder/audio/WaveIn.h"
 
 #include <vfw.h>
+#include <atomic>
 #include <vector>
 
 bool WriteSmallScreenAvi(const std::string& path, int frames) {
@@ -55,3 +56,29 @@ std::string StreamTypes(const std::string& path) {
   if (!types.empty() && types.back() == ',') types.pop_back();
   return types;
 }
+
+uint32_t PictureFrames(const std::string& path, AviFacts* facts) {
+  AviFacts read;
+  if (!facts) facts = &read;
+  if (!CheckAviFile(path, facts)) return 0;
+  return facts->videoEntries - facts->emptyFrames;
+}
+
+namespace {
+std::atomic<int> writeCalls{0};
+int failingWrite = 0;
+
+HRESULT WINAPI WriteFailingOnce(PAVISTREAM stream, LONG start, LONG samples, LPVOID buffer, LONG bytes,
+                                DWORD flags, LONG* samplesWritten, LONG* bytesWritten) {
+  if (++writeCalls == failingWrite) return AVIERR_FILEWRITE;
+  return AVIStreamWrite(stream, start, samples, buffer, bytes, flags, samplesWritten, bytesWritten);
+}
+}  // namespace
+
+void FailFrameWriteNumber(int failingCall) {
+  writeCalls = 0;
+  failingWrite = failingCall;
+  SetAviStreamWriteForTests(WriteFailingOnce);
+}
+
+int FrameWritesSoFar() { return writeCalls.load(); }

@@ -1,6 +1,10 @@
-// Small real recordings for the tests: an MS Video 1 AVI of a screen corner and a PCM tone.
+// Small real recordings for the tests: an MS Video 1 AVI of a screen corner and a PCM tone; what
+// a recording holds; and a frame write that fails as a write to a full disk does.
 #pragma once
+#include "recorder/recovery/AviCheck.h"
+
 #include <windows.h>
+#include <cstdint>
 #include <string>
 
 // Records `frames` frames of the screen's top-left 64 x 48 pixels into `path`; true on success.
@@ -9,3 +13,11 @@ bool WriteSmallScreenAvi(const std::string& path, int frames);
 bool WriteToneWav(const std::string& path, int milliseconds);
 // The stream types of an AVI file in order ('vids', 'auds'), read back through AVIFIL32.
 std::string StreamTypes(const std::string& path);
+// Frames with a picture in an AVI file; 0 when it does not read back whole. `facts` may be null.
+uint32_t PictureFrames(const std::string& path, AviFacts* facts = nullptr);
+
+// From now on the recorder's `failingCall`-th frame write fails with AVIERR_FILEWRITE; the others
+// go to the real AVIStreamWrite. Undone by SetAviStreamWriteForTests(nullptr).
+void FailFrameWriteNumber(int failingCall);
+// Frame writes since FailFrameWriteNumber, the failed one included.
+int FrameWritesSoFar();

@@ -47,15 +47,6 @@ bool PumpUntilIdle(DWORD milliseconds) {
   return true;
 }
 
-std::atomic<int> writeCalls{0};
-int failingCall = 0;
-
-HRESULT WINAPI WriteFailingOnce(PAVISTREAM stream, LONG start, LONG samples, LPVOID buffer, LONG bytes,
-                                DWORD flags, LONG* samplesWritten, LONG* bytesWritten) {
-  if (++writeCalls == failingCall) return AVIERR_FILEWRITE;
-  return AVIStreamWrite(stream, start, samples, buffer, bytes, flags, samplesWritten, bytesWritten);
-}
-
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 class SoundParts : public ::testing::Test {
@@ -139,11 +130,10 @@ TEST_F(SoundParts, EveryPartOfARolledOverRecordingCarriesItsOwnSound) {
 }
 
 TEST_F(SoundParts, ARestartKeepsTheFirstRunsSoundAndGivesTheSecondRunItsOwn) {
-  writeCalls = 0;
-  failingCall = 150;
-  SetAviStreamWriteForTests(WriteFailingOnce);
+  constexpr int kFailingCall = 150;
+  FailFrameWriteNumber(kFailingCall);
   Record(4000, 64 * 48 * 2 + 8192);
-  ASSERT_GE(writeCalls.load(), failingCall) << "frames written: " << Recorder().framesWritten;
+  ASSERT_GE(FrameWritesSoFar(), kFailingCall) << "frames written: " << Recorder().framesWritten;
   // The failed write ended the first run and the restart began a second one.
   EXPECT_EQ(Recorder().runNumber, 2);
   EXPECT_EQ(Recorder().CompressorFallback, kFourccMsvc);
