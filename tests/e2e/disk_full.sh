@@ -21,22 +21,14 @@ mkdir -p "$save_dir"
 e2e_program_folder
 e2e_setup_save_dir "$save_dir"
 
-newest_lesson() { find "$save_dir" -mindepth 1 -maxdepth 1 -type d | sort | tail -1; }
 free_kb() { df -k --output=avail "$disk" | tail -1 | tr -d ' '; }
 # Takes the disk's room down to about $1 KB with a file of another program.
 fill_to() { fallocate -l $(( ($(free_kb) - $1) * 1024 )) "$disk/filler-$RANDOM"; }
 wiggle() { local i; for ((i = 0; i < $1; i++)); do xdotool mousemove $((200 + (i % 9) * 60)) $((200 + (i % 4) * 50)); sleep 0.2; done; }
 
 start_recording() {
-  local main=$1 before i
-  before=$(newest_lesson)
-  e2e_key "$main" F5
-  for ((i = 0; i < 200; i++)); do
-    lesson=$(newest_lesson)
-    [ "$lesson" != "$before" ] && [ -f "$lesson/html/screen.avi" ] && return 0
-    sleep 0.05
-  done
-  e2e_fail "no screen.avi appeared after F5"
+  e2e_start_recording "$1" "$save_dir"
+  lesson=$E2E_LESSON
 }
 
 # Answers the boxes that the camera recording's abort shows; prints how many there were.

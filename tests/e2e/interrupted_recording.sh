@@ -10,23 +10,10 @@ trap 'e2e_cleanup; rm -rf "$save_dir"' EXIT
 e2e_program_folder
 e2e_setup_save_dir "$save_dir"
 
-# The newest lesson folder.
-newest_lesson() { find "$save_dir" -mindepth 1 -maxdepth 1 -type d | sort | tail -1; }
-
 # Starts a recording with F5 and waits until screen.avi exists; sets lesson and appeared.
 start_recording() {
-  local main=$1 before i
-  before=$(newest_lesson)
-  e2e_key "$main" F5
-  for ((i = 0; i < 200; i++)); do
-    lesson=$(newest_lesson)
-    if [ "$lesson" != "$before" ] && [ -f "$lesson/html/screen.avi" ]; then
-      appeared=$(date +%s.%N)
-      return 0
-    fi
-    sleep 0.05
-  done
-  e2e_fail "no screen.avi appeared after F5"
+  e2e_start_recording "$1" "$save_dir"
+  lesson=$E2E_LESSON appeared=$E2E_RECORDING_SEEN
 }
 
 # Ends the program the hard way: its process gets SIGKILL, then the prefix's server goes.

@@ -120,6 +120,26 @@ e2e_wait_main_window() {
   return 1
 }
 
+# The newest lesson folder in the save folder $1 (lesson folders are named by their start time).
+e2e_newest_lesson() { find "$1" -mindepth 1 -maxdepth 1 -type d | sort | tail -1; }
+
+# Starts a recording with F5 in the main window $1 and waits until a new lesson in the save
+# folder $2 has its screen.avi; sets E2E_LESSON and E2E_RECORDING_SEEN (when screen.avi appeared).
+e2e_start_recording() {
+  local main=$1 save_dir=$2 before i
+  before=$(e2e_newest_lesson "$save_dir")
+  e2e_key "$main" F5
+  for ((i = 0; i < 200; i++)); do
+    E2E_LESSON=$(e2e_newest_lesson "$save_dir")
+    if [ "$E2E_LESSON" != "$before" ] && [ -f "$E2E_LESSON/html/screen.avi" ]; then
+      E2E_RECORDING_SEEN=$(date +%s.%N)
+      return 0
+    fi
+    sleep 0.05
+  done
+  e2e_fail "no screen.avi appeared after F5"
+}
+
 # Works a control of one of Lumora's dialogs (see tools/post_to_lumora.cpp); prints its answer
 # in UTF-8. Usage: e2e_dialog <caption> <verb> <control id> [text or index]
 e2e_dialog() {
