@@ -86,7 +86,13 @@ void Msvc1Encoder::ScatterBlock(const uint16_t block[16], int column, int row, u
   for (int r = 0; r < lines; ++r) std::memcpy(pixels + (y0 + r) * stride_ + x0 * 2, block + 4 * r, size_t(columns) * 2);
 }
 
-uint8_t* Msvc1Encoder::PutCode(Slice& slice, uint8_t* cursor, int& skipped, const uint8_t* code, size_t bytes) {
+void Msvc1Encoder::BeginSlice(Slice& slice) {
+  slice.coded = false;
+  slice.leadingSkips = 0;
+  std::fill(slice.changed.begin(), slice.changed.end(), uint8_t(1));
+}
+
+uint8_t* Msvc1Encoder::PutSkipsBeforeCode(Slice& slice, uint8_t* cursor, int& skipped) {
   if (slice.coded) {
     cursor = PutSkips(cursor, skipped);
   } else {
@@ -94,8 +100,17 @@ uint8_t* Msvc1Encoder::PutCode(Slice& slice, uint8_t* cursor, int& skipped, cons
     slice.coded = true;
   }
   skipped = 0;
-  std::memcpy(cursor, code, bytes);
-  return cursor + bytes;
+  return cursor;
+}
+
+void Msvc1Encoder::EndSlice(Slice& slice, const uint8_t* cursor, int skipped) {
+  if (slice.coded) {
+    slice.trailingSkips = skipped;
+  } else {
+    slice.leadingSkips = skipped;
+    slice.trailingSkips = 0;
+  }
+  slice.size = size_t(cursor - slice.codes.data());
 }
 
 bool Msvc1Encoder::FindChangedBlocks(const uint8_t* band, const uint8_t* previousBand, int lines,
@@ -140,14 +155,11 @@ bool Msvc1Encoder::FindChangedBlocks(const uint8_t* band, const uint8_t* previou
 
 void Msvc1Encoder::EncodeSlice(const uint8_t* pixels, bool key, Slice& slice) {
   const size_t rowBytes = size_t(width_) * 2;
-  uint8_t* const start = slice.codes.data();
-  uint8_t* cursor = start;
+  uint8_t* cursor = slice.codes.data();
   int skipped = 0;
-  slice.coded = false;
-  slice.leadingSkips = 0;
+  BeginSlice(slice);
   uint16_t block[16];
   std::vector<uint8_t>& changed = slice.changed;
-  std::fill(changed.begin(), changed.end(), uint8_t(1));
   for (int row = slice.firstRow; row < slice.endRow; ++row) {
     const int lines = std::min(4, height_ - row * 4);
     const uint8_t* band = pixels + size_t(row) * 4 * stride_;
@@ -163,39 +175,24 @@ void Msvc1Encoder::EncodeSlice(const uint8_t* pixels, bool key, Slice& slice) {
         continue;
       }
       bandChanged = true;
-      if (slice.coded) {
-        cursor = PutSkips(cursor, skipped);
-      } else {
-        slice.leadingSkips = skipped;
-        slice.coded = true;
-      }
-      skipped = 0;
+      cursor = PutSkipsBeforeCode(slice, cursor, skipped);
       GatherBlock(pixels, column, row, block);
       cursor += msvc1::EncodeBlock(block, errorBound_, cursor);
     }
     if (bandChanged)
       for (int r = 0; r < lines; ++r) std::memcpy(previousBand + r * stride_, band + r * stride_, rowBytes);
   }
-  if (slice.coded) {
-    slice.trailingSkips = skipped;
-  } else {
-    slice.leadingSkips = skipped;
-    slice.trailingSkips = 0;
-  }
-  slice.size = size_t(cursor - start);
+  EndSlice(slice, cursor, skipped);
 }
 
 void Msvc1Encoder::EncodeSliceByCost(const uint8_t* pixels, bool key, Slice& slice) {
   const size_t rowBytes = size_t(width_) * 2;
-  uint8_t* const start = slice.codes.data();
-  uint8_t* cursor = start;
+  uint8_t* cursor = slice.codes.data();
   int skipped = 0;
-  slice.coded = false;
-  slice.leadingSkips = 0;
+  BeginSlice(slice);
   uint16_t block[16], shown[16];
   uint8_t code[msvc1::kMaxBlockBytes];
   std::vector<uint8_t>& changed = slice.changed;
-  std::fill(changed.begin(), changed.end(), uint8_t(1));
   for (int row = slice.firstRow; row < slice.endRow; ++row) {
     const int lines = std::min(4, height_ - row * 4);
     const uint8_t* band = pixels + size_t(row) * 4 * stride_;
@@ -228,19 +225,15 @@ void Msvc1Encoder::EncodeSliceByCost(const uint8_t* pixels, bool key, Slice& sli
         ++skipped;
         continue;
       }
-      cursor = PutCode(slice, cursor, skipped, code, bytes);
+      cursor = PutSkipsBeforeCode(slice, cursor, skipped);
+      std::memcpy(cursor, code, bytes);
+      cursor += bytes;
       msvc1::DecodeBlock(code, shown);
       ScatterBlock(shown, column, row, shown_.data());
     }
     for (int r = 0; r < lines; ++r) std::memcpy(previousBand + r * stride_, band + r * stride_, rowBytes);
   }
-  if (slice.coded) {
-    slice.trailingSkips = skipped;
-  } else {
-    slice.leadingSkips = skipped;
-    slice.trailingSkips = 0;
-  }
-  slice.size = size_t(cursor - start);
+  EndSlice(slice, cursor, skipped);
 }
 
 size_t Msvc1Encoder::Encode(const uint8_t* pixels, uint8_t* out, bool keyFrame, bool* isKeyFrame) {

@@ -63,8 +63,13 @@ private:
   void GatherBlock(const uint8_t* pixels, int column, int row, uint16_t block[16]) const;
   // Writes a block's pixels that lie inside the picture.
   void ScatterBlock(const uint16_t block[16], int column, int row, uint8_t* pixels) const;
-  // Appends the code of a block after the skips before it.
-  static uint8_t* PutCode(Slice& slice, uint8_t* cursor, int& skipped, const uint8_t* code, size_t bytes);
+  // A slice's coding begins with no code and every block taken as changed (for key frames).
+  static void BeginSlice(Slice& slice);
+  // Before a block's code: the skips before it, or, for the slice's first code, its leading
+  // skips noted for the join of the slices.
+  static uint8_t* PutSkipsBeforeCode(Slice& slice, uint8_t* cursor, int& skipped);
+  // Notes the skips after the slice's last code and the size of its codes.
+  static void EndSlice(Slice& slice, const uint8_t* cursor, int skipped);
 
   int width_;
   int height_;
