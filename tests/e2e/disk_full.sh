@@ -97,7 +97,12 @@ rm -f "$disk"/filler-*
 e2e_start
 main=$(e2e_wait_main_window)
 sleep 3
-decodes "$killed/html/screen.avi" || e2e_fail "the recording was not repaired once there was room"
+if ! decodes "$killed/html/screen.avi"; then
+  ls -l "$killed/html" >&2
+  cat "$record" >&2 2>/dev/null
+  ffmpeg -v error -xerror -i "$killed/html/screen.avi" -f null - 2>&1 | head -5 >&2
+  e2e_fail "the recording was not repaired once there was room"
+fi
 [ ! -f "$record" ] || e2e_fail "the recovery record is still there after the repair"
 echo "killed recording on a full disk: kept as it was, repaired ($(e2e_duration "$killed/html/screen.avi") s) once there was room"
 e2e_post close
