@@ -54,7 +54,22 @@ std::vector<RecoveredLesson> RecoverInterruptedLessons(const std::string& saveDi
       usable = usable || outcome == RepairOutcome::Repaired || outcome == RepairOutcome::AlreadyComplete;
       recovered.push_back(result);
     }
-    if (first == recovered.size()) continue;
+    if (first == recovered.size()) {
+      // A stop on a full disk could not write the length of a recording that ended whole; it
+      // gets the length its files cover once the disk has room.
+      if (lesson.duration.empty()) {
+        long seconds = RecordingSeconds(htmlDir);
+        if (seconds > 0) {
+          LessonDuration(htmlDir, seconds);
+          RecoveredLesson result;
+          result.folderName = lesson.folderName;
+          result.report.outcome = RepairOutcome::AlreadyComplete;
+          result.durationWritten = true;
+          recovered.push_back(result);
+        }
+      }
+      continue;
+    }
     // A long recording is several files; the page lists all that are now whole.
     WriteScreenPartsScript(htmlDir);
     // The stop writes the length; a recording cut off before it gets the length its parts cover,

@@ -1,6 +1,7 @@
 // At start-up, before the lesson list is filled: the lessons whose screen recording was cut off
 // (the program was killed, the machine lost power) get their screen.avi repaired and, when the
-// stop never wrote it, their length in time.ini.
+// stop never wrote it, their length in time.ini. A lesson whose recording ended whole but whose
+// length could not be written (a full disk) gets its length too.
 #pragma once
 #include "recorder/recovery/RecordingRepair.h"
 

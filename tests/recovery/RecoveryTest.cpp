@@ -280,6 +280,32 @@ TEST(InterruptedLessons, ALessonCutOffGetsItsFileAndLengthOnceAndAStoppedOneKeep
   EXPECT_TRUE(CheckAviFile(cut + "\\screen.avi", nullptr));
   EXPECT_TRUE(RecoverInterruptedLessons(save.Path()).empty());
 }
+TEST(InterruptedLessons, AWholeRecordingWhoseLengthTheFullDiskKeptOutGetsItOnce) {
+  TempDir save;
+  std::string whole = save / "20240303080000", empty = save / "20240303090000";
+  for (const std::string& lesson : {whole, empty}) {
+    CreateDirectoryA(lesson.c_str(), nullptr);
+    CreateDirectoryA((lesson + "\\html").c_str(), nullptr);
+    WriteFileBytes(lesson + "\\index.htm", "<html></html>");
+    WriteFileBytes(lesson + "\\html\\time.ini", "");  // what a stop on a full disk leaves
+  }
+  std::string screen = whole + "\\html\\screen.avi";
+  ASSERT_TRUE(RecordCorner(screen, screen, "", 500));  // 10 s, finished cleanly
+  DeleteRecoveryRecord(RecoveryRecordPath(screen));
+  WriteFileBytes(empty + "\\html\\screen.avi", std::string(4096, '\0'));  // nothing whole
+
+  std::vector<RecoveredLesson> results = RecoverInterruptedLessons(save.Path());
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].folderName, "20240303080000");
+  EXPECT_TRUE(results[0].durationWritten);
+  char value[80] = {};
+  GetPrivateProfileStringA("TimeInfo", "time", "", value, sizeof(value), (whole + "\\html\\time.ini").c_str());
+  EXPECT_STREQ(value, "00:00:10");
+  GetPrivateProfileStringA("TimeInfo", "time", "", value, sizeof(value), (empty + "\\html\\time.ini").c_str());
+  EXPECT_STREQ(value, "");
+  EXPECT_TRUE(RecoverInterruptedLessons(save.Path()).empty());
+}
+
 TEST(InterruptedLessons, ALongRecordingCutOffInItsThirdPartIsRepairedListedAndTimedWhole) {
   TempDir save;
   std::string lesson = save / "20240302080000";
