@@ -99,6 +99,7 @@ main=$(e2e_wait_main_window)
 sleep 3
 if ! decodes "$killed/html/screen.avi"; then
   ls -l "$killed/html" >&2
+  df -k "$disk" >&2
   cat "$record" >&2 2>/dev/null
   ffmpeg -v error -xerror -i "$killed/html/screen.avi" -f null - 2>&1 | head -5 >&2
   e2e_fail "the recording was not repaired once there was room"
