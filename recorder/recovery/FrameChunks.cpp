@@ -22,12 +22,11 @@ bool WholeFrameChunkAt(const FileReader& file, uint64_t offset, const FrameLayou
   return true;
 }
 
-bool KeyFrameAt(const FileReader& file, const FrameChunk& chunk, const FrameLayout& layout,
-                std::vector<uint8_t>& buffer) {
-  if (chunk.size == 0) return false;
+Msvc1Frame FrameAt(const FileReader& file, const FrameChunk& chunk, const FrameLayout& layout,
+                   std::vector<uint8_t>& buffer) {
   buffer.resize(chunk.size);
-  return file.ReadAt(chunk.offset + 8, buffer.data(), chunk.size) &&
-         Msvc1IsKeyFrame(buffer.data(), buffer.size(), layout.width, layout.height);
+  if (!file.ReadAt(chunk.offset + 8, buffer.data(), chunk.size)) return Msvc1Frame::Torn;
+  return ReadMsvc1Frame(buffer.data(), buffer.size(), layout.width, layout.height);
 }
 }  // namespace
 
@@ -66,30 +65,41 @@ std::vector<FrameChunk> ScanFrameChunks(const FileReader& file, uint64_t start,
     }
     if (!WholeFrameChunkAt(file, at, layout, &size)) break;
     FrameChunk chunk = {at, {header[0], header[1], header[2], header[3]}, size, false};
-    chunk.keyFrame = KeyFrameAt(file, chunk, layout, buffer);
+    if (size > 0) {
+      const Msvc1Frame frame = FrameAt(file, chunk, layout, buffer);
+      chunk.keyFrame = frame == Msvc1Frame::Key;
+      if (frame == Msvc1Frame::Torn) chunk.size = 0;
+    }
     chunks.push_back(chunk);
     at += 8 + uint64_t(size) + (size & 1);
   }
   return chunks;
 }
 
-bool Msvc1IsKeyFrame(const uint8_t* data, size_t size, int width, int height) {
-  if (width <= 0 || height <= 0) return false;
+Msvc1Frame ReadMsvc1Frame(const uint8_t* data, size_t size, int width, int height) {
+  if (width <= 0 || height <= 0) return Msvc1Frame::Torn;
   const uint64_t blocks = uint64_t((width + 3) / 4) * uint64_t((height + 3) / 4);
+  bool skipped = false;
   size_t at = 0;
-  for (uint64_t coded = 0; coded < blocks; ++coded) {
-    if (at + 2 > size) return false;
+  for (uint64_t coded = 0; coded < blocks;) {
+    if (at + 2 > size) return Msvc1Frame::Torn;
     const uint8_t a = data[at], b = data[at + 1];
     at += 2;
-    if ((b & 0xFC) == 0x84) return false;  // skip code: blocks taken from the previous frame
+    if ((b & 0xFC) == 0x84) {
+      // Skip code: blocks taken from the previous frame; a count of 0 skips the rest.
+      const uint32_t count = ((b - 0x84u) << 8) + a;
+      skipped = true;
+      coded = count == 0 ? blocks : coded + count;
+      continue;
+    }
     if (b < 0x80) {
       // Two colours, or eight when the first colour has its top bit set.
-      if (at + 2 > size) return false;
+      if (at + 2 > size) return Msvc1Frame::Torn;
       const bool eight = (data[at + 1] & 0x80) != 0;
       at += eight ? 16 : 4;
-      if (at > size) return false;
+      if (at > size) return Msvc1Frame::Torn;
     }
-    (void)a;  // a fill word (b >= 0x80) is the block's one colour
+    ++coded;  // a fill word (b >= 0x80) is the block's one colour
   }
-  return true;
+  return skipped ? Msvc1Frame::Whole : Msvc1Frame::Key;
 }

@@ -49,6 +49,24 @@ bool CutOffLikeAKill(const std::string& path, unsigned tearBytes) {
   return WriteFileBytes(path, cut);
 }
 
+bool TearPictureData(const std::string& path, int picture, int width, int height) {
+  std::string bytes = ReadFileBytes(path);
+  size_t at, index;
+  if (!FindLayout(bytes, &at, &index)) return false;
+  const size_t eightColourBytes = size_t((width + 3) / 4) * ((height + 3) / 4) * 18;
+  for (int pictures = 0; at + 8 <= index;) {
+    uint32_t size;
+    memcpy(&size, &bytes[at + 4], 4);
+    if (size > 0 && pictures++ == picture) {
+      if (size >= eightColourBytes) return false;
+      for (size_t i = 0; i < size; ++i) bytes[at + 8 + i] = (i % 18 == 3) ? '\x80' : '\0';
+      return WriteFileBytes(path, bytes);
+    }
+    at += 8 + size + (size & 1);
+  }
+  return false;
+}
+
 bool ZeroHeaders(const std::string& path) {
   std::string bytes = ReadFileBytes(path);
   size_t first, index;

@@ -16,6 +16,10 @@ bool RecordCorner(const std::string& videoPath, const std::string& finalPath,
 // ends after the last chunk (the index is never written). With `tearBytes`, the last chunk is
 // cut that many bytes before its end.
 bool CutOffLikeAKill(const std::string& path, unsigned tearBytes);
+// What a power cut can leave inside a file's length: the data of the `picture`-th picture (from
+// 0) runs out before its codes have covered the picture (eight-colour codes throughout). False
+// when there is no such picture or its chunk is too large for the codes to run out.
+bool TearPictureData(const std::string& path, int picture, int width, int height);
 // Zeros the header area only; the index at the end stays.
 bool ZeroHeaders(const std::string& path);
 // The WAV file of a microphone recording as it stands before the writer closed it: its RIFF

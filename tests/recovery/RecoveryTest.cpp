@@ -91,6 +91,16 @@ TEST_F(Repair, ATornLastChunkIsDroppedAndHeadersZeroedWithTheIndexLeftAreRebuilt
 }
 
 // Killed while the AVI library closed the file: the headers are there, the index is cut off.
+TEST_F(Repair, APictureTornWithinItsWholeChunkBecomesAnEmptyPositionAndTheRestIsKept) {
+  ASSERT_TRUE(TearPictureData(avi, 10, 64, 48));
+  ASSERT_TRUE(CutOffLikeAKill(avi, 0));
+  RepairReport report = RepairRecording(record);
+  ASSERT_EQ(report.outcome, RepairOutcome::Repaired) << report.reason;
+  EXPECT_EQ(report.positions, complete.videoEntries);
+  EXPECT_EQ(report.frames, unsigned(kFrames - 1));
+  KeepForDecodeCheck(avi, "torn-picture.avi", "complete.avi 1");
+}
+
 TEST_F(Repair, AFileWhoseIndexWasCutOffWhileClosingIsRebuilt) {
   std::string bytes = ReadFileBytes(avi);
   size_t index = bytes.rfind("idx1");
@@ -232,7 +242,7 @@ TEST(RepairWithSound, EveryPartOfARunGetsItsSectionOfTheRunsSound) {
   EXPECT_TRUE(Exists(wav));
 }
 
-TEST(Msvc1KeyFrames, AFrameIsKeyOnlyWhenEveryBlockIsCodedWithoutASkip) {
+TEST(Msvc1Frames, AFrameIsKeyWithoutASkipWholeWithOneAndTornWhenItsDataEndsEarly) {
   const int width = 37, height = 21;  // blocks past the picture's edge count too
   Msvc1Encoder encoder(width, height, 8000);
   std::vector<uint8_t> pixels(size_t((width * 2 + 3) & ~3) * height);
@@ -244,9 +254,14 @@ TEST(Msvc1KeyFrames, AFrameIsKeyOnlyWhenEveryBlockIsCodedWithoutASkip) {
   EXPECT_TRUE(Msvc1IsKeyFrame(out.data(), size, width, height));
   EXPECT_FALSE(Msvc1IsKeyFrame(out.data(), size - 3, width, height));
   EXPECT_FALSE(Msvc1IsKeyFrame(out.data(), 0, width, height));
+  EXPECT_EQ(ReadMsvc1Frame(out.data(), size - 3, width, height), Msvc1Frame::Torn);
   size = encoder.Encode(pixels.data(), out.data(), false, &key);  // unchanged: all skipped
   ASSERT_FALSE(key);
   EXPECT_FALSE(Msvc1IsKeyFrame(out.data(), size, width, height));
+  EXPECT_EQ(ReadMsvc1Frame(out.data(), size, width, height), Msvc1Frame::Whole);
+  // A skip over the first block, then the data ends: torn.
+  const uint8_t skipOne[] = {0x01, 0x84};
+  EXPECT_EQ(ReadMsvc1Frame(skipOne, sizeof(skipOne), width, height), Msvc1Frame::Torn);
 }
 
 TEST(InterruptedLessons, ALessonCutOffGetsItsFileAndLengthOnceAndAStoppedOneKeepsItsLength) {
