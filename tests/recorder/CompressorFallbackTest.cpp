@@ -10,14 +10,13 @@
 #include "recorder/codec/Msvc1Driver.h"
 #include "recorder/recovery/AviCheck.h"
 #include "recorder/recovery/RecoveryRecord.h"
+#include "tests/recorder/CaptureRunTest.h"
 #include "tests/recorder/RecordingFiles.h"
-#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <vfw.h>
 #include <atomic>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -31,14 +30,10 @@ LRESULT CALLBACK FailingDriverProc(DWORD_PTR id, HDRVR driver, UINT message, LPA
   return Msvc1DriverProc(id, driver, message, param1, param2);
 }
 
-class CompressorFallback : public ::testing::Test {
+class CompressorFallback : public CaptureRunTest {
 protected:
-  static void SetUpTestSuite() { ASSERT_TRUE(CreateCaptureIdleEvent()); }
-  static void TearDownTestSuite() { CloseCaptureIdleEvent(); }
   void SetUp() override {
-    ResetRecorderState();
-    const char* out = std::getenv("LUMORA_PARTS_OUT");
-    folder_ = out && *out ? std::string(out) : dir_.Path();
+    CaptureRunTest::SetUp();
     // Ours may have been installed by an earlier test; the failing one takes its FOURCC.
     RemoveMsvc1Compressor();
     ASSERT_TRUE(ICInstall(ICTYPE_VIDEO, kFourccMsvc, reinterpret_cast<LPARAM>(&FailingDriverProc), nullptr,
@@ -47,13 +42,9 @@ protected:
     opens = 0;
   }
   void TearDown() override {
-    RequestStop();
-    EXPECT_TRUE(WaitForCaptureIdle(60000));
+    CaptureRunTest::TearDown();
     ICRemove(ICTYPE_VIDEO, kFourccMsvc, 0);
-    ResetRecorderState();
   }
-  TempDir dir_;
-  std::string folder_;
 };
 }  // namespace
 

@@ -11,30 +11,21 @@
 #include "recorder/recovery/AviCheck.h"
 #include "recorder/recovery/RecordingParts.h"
 #include "recorder/recovery/RecoveryRecord.h"
+#include "tests/recorder/CaptureRunTest.h"
 #include "tests/recorder/RecordingFiles.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <atomic>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
-class LongRecording : public ::testing::Test {
+class LongRecording : public CaptureRunTest {
 protected:
-  static void SetUpTestSuite() { ASSERT_TRUE(CreateCaptureIdleEvent()); }
-  static void TearDownTestSuite() { CloseCaptureIdleEvent(); }
-  void SetUp() override {
-    ResetRecorderState();
-    const char* out = std::getenv("LUMORA_PARTS_OUT");
-    folder_ = out && *out ? std::string(out) : dir_.Path();
-  }
   void TearDown() override {
     SetAviStreamWriteForTests(nullptr);
-    RequestStop();
-    EXPECT_TRUE(WaitForCaptureIdle(60000));
-    ResetRecorderState();
+    CaptureRunTest::TearDown();
   }
   // A capture of the screen's top-left 64 x 48 pixels into `name` in the test's folder.
   void PrepareCorner(const std::string& name) {
@@ -42,8 +33,6 @@ protected:
     strcpy(Recorder().outputPath, path.c_str());
     Recorder().captureRectangle = {0, 0, 63, 47};
   }
-  TempDir dir_;
-  std::string folder_;
 };
 
 bool HasRecoveryRecord(const std::string& path) {
