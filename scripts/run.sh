@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Lumora and starts it under Wine: the 32-bit program where this
-# machine runs 32-bit programs, else the 64-bit one; on the current display, or on a private
-# Xvfb (with a screenshot of it) when there is none.
+# machine runs 32-bit programs and the 32-bit Wine could be installed, else the 64-bit one; on
+# the current display, or on a private Xvfb (with a screenshot of it) when there is none.
 set -euo pipefail
 scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$scripts/deps.sh"
 lumora_install_deps
-if lumora_runs_32bit; then LUMORA_ARCH=win32; else LUMORA_ARCH=win64; fi
+if lumora_use_32bit; then
+  LUMORA_ARCH=win32
+else
+  LUMORA_ARCH=win64
+  echo "The 64-bit program is started: $LUMORA_32BIT_REASON."
+fi
 export LUMORA_ARCH
 source "$scripts/env.sh"
 lumora_build
