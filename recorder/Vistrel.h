@@ -47,3 +47,16 @@ inline bool WaitForVistrelIdle(DWORD timeoutMs) {
   CloseHandle(idle);
   return done;
 }
+
+// Posted (never sent) to the callbackWindow of OnRecord when a capture ends on its own, without
+// an OnStop: the host learns that the screen is no longer recorded. Register it with
+// RegisterWindowMessageA(kVistrelCaptureEndedMessage). wParam is a VistrelCaptureEnd; lParam is
+// the milliseconds that the recording's screen files cover. A host that ignores the message
+// loses nothing: the files are finished as after a stop.
+inline constexpr char kVistrelCaptureEndedMessage[] = "VistrelCaptureEnded";
+enum VistrelCaptureEnd : WPARAM {
+  VistrelEndDiskFull = 1,      // the disk had no room for the next frame
+  VistrelEndWriteFailed = 2,   // a write failed again after the one restart a recording has
+  VistrelEndNoMemory = 3,      // a frame could not be allocated
+  VistrelEndCannotWrite = 4,   // no file or next part could be opened
+};
