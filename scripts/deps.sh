@@ -67,7 +67,7 @@ lumora_install_packages() {
   fi
   [ -z "$missing$missing_32bit" ] && return 0
 
-  echo "Installing missing packages: $missing $missing_32bit"
+  echo "Installing missing packages:" $missing $missing_32bit
   export DEBIAN_FRONTEND=noninteractive
   lumora_added_i386=0
   if [ -n "$missing_32bit" ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
