@@ -155,3 +155,32 @@ e2e_click_control() {  # <caption> <control id> [x offset from the control's lef
   xdotool mousemove $((x + ${3:-$((w / 2))})) $((y + h / 2)) click 1
   sleep 0.3
 }
+
+# The main window's title in UTF-8 (during a recording "录制中 00:00:05 - Lumora会议记录系统").
+e2e_title() { wine "$LUMORA_BUILD/testbin/post_to_lumora.exe" title 2>/dev/null | tr -d '\r' | iconv -f GBK -t UTF-8; }
+
+# The texts of the balloons and tips shown on the screen, one a line, in UTF-8.
+e2e_balloons() { wine "$LUMORA_BUILD/testbin/post_to_lumora.exe" balloons 2>/dev/null | tr -d '\r' | iconv -f GBK -t UTF-8; }
+
+# Waits until the main window's title matches the extended regular expression $1; prints it.
+e2e_wait_title() {
+  local pattern=$1 timeout=${2:-30} i title
+  for ((i = 0; i < timeout * 2; i++)); do
+    title=$(e2e_title)
+    if grep -Eq "$pattern" <<<"$title"; then echo "$title"; return 0; fi
+    sleep 0.5
+  done
+  echo "the title did not come to '$pattern' in ${timeout}s (last: '$title')" >&2
+  return 1
+}
+
+# Waits until a shown balloon's text contains $1.
+e2e_wait_balloon() {
+  local text=$1 timeout=${2:-15} i
+  for ((i = 0; i < timeout * 2; i++)); do
+    e2e_balloons | grep -qF "$text" && return 0
+    sleep 0.5
+  done
+  echo "no balloon '$text' within ${timeout}s (shown: $(e2e_balloons | tr '\n' '|'))" >&2
+  return 1
+}
