@@ -14,19 +14,8 @@
 
 namespace {
 // Collects every byte that reaches a grabber.
-class Collector : public ISampleGrabberCB {
+class Collector : public GrabberCallbackBase {
 public:
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    if (iid == IID_IUnknown || iid == IID_ISampleGrabberCB) {
-      *out = this;
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP SampleCB(double, IMediaSample*) override { return S_OK; }
   STDMETHODIMP BufferCB(double, BYTE* data, long length) override {
     bytes.insert(bytes.end(), data, data + length);
     return S_OK;

@@ -6,13 +6,9 @@
 # - Yes records, and within the first checks the recording's own data rate brings the title's
 #   "磁盘将满" and the balloon about ten minutes left.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-disk=$(mktemp -d)
-if ! mount -t tmpfs -o size=48m tmpfs "$disk" 2>/dev/null; then
-  rmdir "$disk"
-  echo "SKIPPED: a small disk could not be mounted here (needs the right to mount a tmpfs)"
-  exit 77
-fi
-trap 'e2e_cleanup; umount "$disk" 2>/dev/null || umount -l "$disk"; rmdir "$disk"' EXIT
+e2e_small_disk 48m
+disk=$E2E_DISK
+trap 'e2e_cleanup; e2e_release_disk' EXIT
 save_dir=$disk/lessons
 mkdir -p "$save_dir"
 lessons() { find "$save_dir" -mindepth 1 -maxdepth 1 -type d | wc -l; }

@@ -125,11 +125,14 @@ e2e_newest_lesson() { find "$1" -mindepth 1 -maxdepth 1 -type d | sort | tail -1
 
 # Starts a recording with F5 in the main window $1 and waits until a new lesson in the save
 # folder $2 has its screen.avi; sets E2E_LESSON and E2E_RECORDING_SEEN (when screen.avi appeared).
+# On a disk with little room the question whether to record anyway is answered Yes.
 e2e_start_recording() {
-  local main=$1 save_dir=$2 before i
+  local main=$1 save_dir=$2 before i question
   before=$(e2e_newest_lesson "$save_dir")
   e2e_key "$main" F5
   for ((i = 0; i < 200; i++)); do
+    question=$(xdotool search --onlyvisible --name '^提示$' 2>/dev/null | head -1 || true)
+    [ -z "$question" ] || e2e_key "$question" y
     E2E_LESSON=$(e2e_newest_lesson "$save_dir")
     if [ "$E2E_LESSON" != "$before" ] && [ -f "$E2E_LESSON/html/screen.avi" ]; then
       E2E_RECORDING_SEEN=$(date +%s.%N)
@@ -184,3 +187,16 @@ e2e_wait_balloon() {
   echo "no balloon '$text' within ${timeout}s (shown: $(e2e_balloons | tr '\n' '|'))" >&2
   return 1
 }
+
+# Mounts a small disk of its own (a tmpfs of size $1, for example 48m) on a new folder and sets
+# E2E_DISK; a check that cannot mount one (it needs the right to) is skipped with code 77.
+# e2e_release_disk takes it away again.
+e2e_small_disk() {
+  E2E_DISK=$(mktemp -d)
+  if ! mount -t tmpfs -o size="$1" tmpfs "$E2E_DISK" 2>/dev/null; then
+    rmdir "$E2E_DISK"
+    echo "SKIPPED: a small disk could not be mounted here (needs the right to mount a tmpfs)"
+    exit 77
+  fi
+}
+e2e_release_disk() { umount "$E2E_DISK" 2>/dev/null || umount -l "$E2E_DISK"; rmdir "$E2E_DISK"; }

@@ -125,7 +125,10 @@ decodes "$lesson/html/screen.avi" || e2e_fail "screen.avi does not decode after 
 decodes "$lesson/html/video.wmv" || e2e_fail "video.wmv does not decode after the menu's stop"
 [ -f "$lesson/html/time.ini" ] || e2e_fail "no time.ini after the menu's stop"
 ! tray_icon >/dev/null || e2e_fail "the notification icon stayed after the stop"
-echo "menu stop: screen.avi $(e2e_duration "$lesson/html/screen.avi") s, video.wmv $(e2e_duration "$lesson/html/video.wmv") s"
+# The meter in the sound's path leaves the sound as it was: the test tone at -6 dBFS.
+peak=$(ffmpeg -v info -i "$lesson/html/video.wmv" -vn -af volumedetect -f null - 2>&1 | sed -n 's/.*max_volume: \(-*[0-9.]*\) dB.*/\1/p')
+e2e_near "$peak" -6.0 0.5 || e2e_fail "the recorded sound peaks at '$peak' dB, the test tone at -6 dB"
+echo "menu stop: screen.avi $(e2e_duration "$lesson/html/screen.avi") s, video.wmv $(e2e_duration "$lesson/html/video.wmv") s, sound peak $peak dB"
 
 # A recording that hears nothing at all is reported after its stop, not before.
 microphone silent
