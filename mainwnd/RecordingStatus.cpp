@@ -90,6 +90,8 @@ void RecordingStatus::WatchRecording(ULONGLONG now, double dbfs, bool metered) {
 }
 
 void RecordingStatus::WatchIdle(ULONGLONG now, double dbfs) {
+  // A shell that never tells the balloon's end does not keep the reminder's icon for ever.
+  if (reminderIcon_ && now >= reminderIconUntil_) DropReminderIcon();
   HWND front = GetForegroundWindow();
   bool mainInFront = IsWindowVisible(main_) && !IsIconic(main_) && front && GetAncestor(front, GA_ROOTOWNER) == main_;
   if (!speaking_.Update(now, now - lastTick_, dbfs, !mainInFront)) return;
@@ -98,12 +100,19 @@ void RecordingStatus::WatchIdle(ULONGLONG now, double dbfs) {
     tray_.Show(main_, icon_, kMainWindowTitle);
     reminderIcon_ = true;
   }
+  reminderIconUntil_ = now + kReminderIconMs;
   tray_.ShowBalloon(kBalloonTitle, kSpeakingBalloon, false);
+}
+
+void RecordingStatus::DropReminderIcon() {
+  if (!reminderIcon_) return;
+  tray_.Hide();
+  reminderIcon_ = false;
 }
 
 void RecordingStatus::CheckDisk(ULONGLONG now) {
   // The recording's own rate once it has run long enough to show one.
-  double rate = lessonsRate_;
+  double rate = recordingRate_;
   ULONGLONG elapsedSeconds = (now - startedAt_) / 1000;
   ULONGLONG recorded = RecordingBytes(lessonHtmlDir_);
   if (elapsedSeconds >= kDiskCheckMs / 1000 && recorded > 0) rate = static_cast<double>(recorded) / elapsedSeconds;
@@ -158,7 +167,7 @@ void RecordingStatus::RecordingStarted(const std::string& lessonHtmlDir, const s
   meteredMs_ = 0;
   lessonHtmlDir_ = lessonHtmlDir;
   saveDir_ = saveDir;
-  lessonsRate_ = LessonsDataRate(saveDir);
+  recordingRate_ = LessonsRate(saveDir);
   nextDiskCheck_ = now + kDiskCheckMs;
   balloonFreeAt_ = 0;
   warnings_.ClearAll();
@@ -205,14 +214,25 @@ bool RecordingStatus::RoomMinutesAt(const std::string& folder, double bytesPerSe
   return true;
 }
 
+double RecordingStatus::LessonsRate(const std::string& saveDir) {
+  if (!lessonsRateRead_ || saveDir != lessonsRateDir_) {
+    lessonsRate_ = LessonsDataRate(saveDir);
+    lessonsRateDir_ = saveDir;
+    lessonsRateRead_ = true;
+  }
+  return lessonsRate_;
+}
+
 void RecordingStatus::UpdateRoom(const std::string& saveDir) {
+  // The lessons are read again here, where they may have changed, and not at the record key.
+  lessonsRateRead_ = false;
   ULONGLONG minutes = 0;
-  RoomMinutesAt(saveDir, LessonsDataRate(saveDir), &minutes);
+  RoomMinutesAt(saveDir, LessonsRate(saveDir), &minutes);
 }
 
 bool RecordingStatus::ConfirmRoomToRecord(const std::string& saveDir) {
   ULONGLONG minutes = 0;
-  if (!RoomMinutesAt(saveDir, LessonsDataRate(saveDir), &minutes) || minutes >= kAskBelowMinutes) return true;
+  if (!RoomMinutesAt(saveDir, LessonsRate(saveDir), &minutes) || minutes >= kAskBelowMinutes) return true;
   return ShowMessageBox(main_, Format(kLittleRoomQuestion, minutes), "提示", MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
@@ -240,7 +260,11 @@ void RecordingStatus::ShowMenu() {
   PostMessageA(main_, WM_NULL, 0, 0);
   DestroyMenu(menu);
   // The command reaches the window as the button, the key or the menu item it stands for would.
-  if (command) PostMessageA(main_, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+  if (command) {
+    PostMessageA(main_, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+  } else {
+    tray_.ReturnFocus();
+  }
 }
 
 void RecordingStatus::OnTrayMessage(LPARAM lp) {
@@ -248,19 +272,13 @@ void RecordingStatus::OnTrayMessage(LPARAM lp) {
     case TrayIcon::Event::DoubleClick:
     case TrayIcon::Event::BalloonClicked:
       ShowMainWindow();
-      if (reminderIcon_) {
-        tray_.Hide();
-        reminderIcon_ = false;
-      }
+      DropReminderIcon();
       break;
     case TrayIcon::Event::Menu:
       ShowMenu();
       break;
     case TrayIcon::Event::BalloonGone:
-      if (reminderIcon_) {
-        tray_.Hide();
-        reminderIcon_ = false;
-      }
+      DropReminderIcon();
       break;
     case TrayIcon::Event::None:
       break;

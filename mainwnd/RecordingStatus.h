@@ -47,6 +47,8 @@ public:
   static constexpr ULONGLONG kShortestJudgedMs = 3000;
   // A meter that measured no buffer for this long hears nothing.
   static constexpr ULONGLONG kStaleLevelMs = 500;
+  // The icon shown for the reminder to record goes at the latest this long after its balloon.
+  static constexpr ULONGLONG kReminderIconMs = 30000;
 
   explicit RecordingStatus(Clock clock = GetTickCount64);
   ~RecordingStatus();
@@ -108,8 +110,12 @@ private:
   void ShowDueBalloon(ULONGLONG now);
   void ShowMenu();
   void SetTitle(const std::string& title);
-  // The room in minutes at the given rate; false when the disk cannot be asked.
+  // The room in minutes at the given rate, shown in the disk line; false when the disk cannot be
+  // asked.
   bool RoomMinutesAt(const std::string& folder, double bytesPerSecond, ULONGLONG* minutes);
+  // The saved lessons' rate, read from the folder once until the next UpdateRoom.
+  double LessonsRate(const std::string& saveDir);
+  void DropReminderIcon();
 
   Clock clock_;
   HWND main_ = nullptr;
@@ -128,7 +134,10 @@ private:
   ULONGLONG nextDiskCheck_ = 0;
   std::string lessonHtmlDir_;
   std::string saveDir_;
-  double lessonsRate_ = 0.0;  // bytes per second of the saved lessons, when the recording began
+  double lessonsRate_ = 0.0;    // bytes per second of the lessons in lessonsRateDir_
+  std::string lessonsRateDir_;
+  bool lessonsRateRead_ = false;
+  double recordingRate_ = 0.0;  // the saved lessons' rate when the recording began
 
   uint32_t lastBuffers_ = 0;
   ULONGLONG lastBufferAt_ = 0;
@@ -138,4 +147,5 @@ private:
   std::vector<std::string> shownForms_;  // the short forms they show
   ULONGLONG balloonFreeAt_ = 0;
   bool reminderIcon_ = false;  // the icon is shown only for the reminder to record
+  ULONGLONG reminderIconUntil_ = 0;
 };

@@ -89,6 +89,12 @@ void TrayIcon::Hide() {
   owner_ = nullptr;
 }
 
+void TrayIcon::ReturnFocus() {
+  if (!Shown()) return;
+  NOTIFYICONDATAA data = Data(0);
+  Notify(NIM_SETFOCUS, &data);
+}
+
 TrayIcon::Event TrayIcon::Decode(LPARAM lp) const {
   switch (static_cast<UINT>(lp)) {
     case WM_LBUTTONDBLCLK:

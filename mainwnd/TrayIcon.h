@@ -34,6 +34,8 @@ public:
   // when the icon is not shown.
   void ShowBalloon(const std::string& title, const std::string& text, bool warning);
   void Hide();
+  // Gives the keyboard back to the notification area after a menu closed without a choice.
+  void ReturnFocus();
 
   // What a callback message means.
   Event Decode(LPARAM lp) const;

@@ -288,6 +288,11 @@ TEST_F(StatusTest, ARecordingOrTheWindowInFrontForgetsWhatWasHeard) {
   EXPECT_TRUE(Balloons().empty());
   Run(100, kTone);
   EXPECT_EQ(Balloons().size(), 1u);
+  // A shell that never tells the balloon's end does not keep the icon.
+  Run(29900, kTone);
+  EXPECT_TRUE(status.Tray().Shown());
+  Run(100, kTone);
+  EXPECT_FALSE(status.Tray().Shown());
 }
 
 TEST_F(StatusTest, TheMenuOffersStopSnapshotAndWindowWhileRecording) {
