@@ -238,6 +238,7 @@ HRESULT CaptureEngine::BuildPreviewGraph() {
   }
   PlaceVideoWindow(window.Get());
   window = nullptr;
+  MeterPreviewMicrophone();
   ComPtr<IMediaControl> control;
   hr = graph.As(control);
   if (SUCCEEDED(hr) && control) hr = control->Run();
@@ -274,6 +275,7 @@ void CaptureEngine::TearDownGraph() {
   grabber = nullptr;
   titleOverlay = nullptr;
   asfWriter = nullptr;
+  microphoneMetered_ = false;
 }
 
 HRESULT CaptureEngine::SetGrabberMediaType() {

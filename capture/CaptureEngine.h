@@ -6,8 +6,10 @@
 #include "capture/CaptureHost.h"
 #include "capture/DShowInterfaces.h"
 #include "capture/ScreenProfileWriter.h"
+#include "dshow/SoundLevelTap.h"
 #include "framework/Handles.h"
 
+#include <memory>
 #include <string>
 
 // Shown when the WM ASF Writer refuses the lesson's video file: only the screen is recorded.
@@ -51,6 +53,12 @@ public:
   // WM_GRAPHNOTIFY.
   void HandleGraphEvents();
 
+  // The microphone's level, measured in the sound's path of whichever graph runs.
+  const dshow::SoundLevelTap& MicrophoneLevel() const { return *microphoneLevel_; }
+  // Whether the current graph's sound passes the level meter, so that the level is the
+  // microphone's (cleared by the teardown).
+  bool MicrophoneMetered() const { return microphoneMetered_; }
+
   // The Windows Media profile objects, prepared once at start-up.
   void InitScreenProfileWriter();
   ScreenProfileWriter screenWriter;
@@ -93,6 +101,14 @@ private:
   void CaptureNotice();
   // Whether the device of an EC_DEVICE_LOST event is the camera of the current graph.
   bool IsCurrentCamera(LONG_PTR device);
+  // The preview's sound branch: the current microphone into the level meter, recorded nowhere.
+  void MeterPreviewMicrophone();
+  // The recording's sound into the writer through the level meter, or straight when the meter
+  // cannot be placed; false when the sound cannot be connected at all.
+  bool RenderMeteredSound();
+
+  std::shared_ptr<dshow::SoundLevelTap> microphoneLevel_ = std::make_shared<dshow::SoundLevelTap>();
+  bool microphoneMetered_ = false;
 
   CaptureHost& host_;
   using UnregisterFn = BOOL(WINAPI*)(HDEVNOTIFY);

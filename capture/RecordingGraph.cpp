@@ -166,8 +166,7 @@ bool CaptureEngine::ConnectRecordingGraph(const std::string& videoOutputPath) {
     ErrorBox("Can't set grabber property");
     return false;
   }
-  if (FAILED(builder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Audio, audioCapture.Get(),
-                                   nullptr, asfWriter.Get()))) {
+  if (!RenderMeteredSound()) {
     ErrorBox("无法渲染音频流！");
     return false;
   }

@@ -22,10 +22,11 @@ bool MatchesPartial(const AM_MEDIA_TYPE* partial, const AM_MEDIA_TYPE& full);
 class MediaType {
 public:
   MediaType() = default;
-  explicit MediaType(const AM_MEDIA_TYPE& mt) { CopyMediaTypeContents(mt_, mt); }
-  MediaType(const MediaType& other) { CopyMediaTypeContents(mt_, other.mt_); }
+  explicit MediaType(const AM_MEDIA_TYPE& mt) { dshow::CopyMediaTypeContents(mt_, mt); }
+  MediaType(const MediaType& other) { dshow::CopyMediaTypeContents(mt_, other.mt_); }
   MediaType& operator=(const MediaType& other);
-  ~MediaType() { FreeMediaTypeContents(mt_); }
+  // Qualified: a program may have a global function of the same name for the same type.
+  ~MediaType() { dshow::FreeMediaTypeContents(mt_); }
 
   const AM_MEDIA_TYPE& Get() const { return mt_; }
   AM_MEDIA_TYPE& Get() { return mt_; }

@@ -63,6 +63,21 @@ MainDialog::MainDialog(std::string appModuleDirectory, int appLanguage)
   });
   OnMessage(WM_QUERYDRAGICON, [this](WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(appIcon); });
 
+  // The recording status: its timer, its notification icon, and Explorer's restart.
+  OnMessage(WM_TIMER, [this](WPARAM wp, LPARAM) -> LRESULT {
+    if (wp == RecordingStatus::kTimerId) status.OnTimer();
+    return 0;
+  });
+  OnMessage(TrayIcon::kCallbackMessage, [this](WPARAM, LPARAM lp) -> LRESULT {
+    status.OnTrayMessage(lp);
+    return 0;
+  });
+  OnMessage(RegisterWindowMessageA("TaskbarCreated"), [this](WPARAM, LPARAM) -> LRESULT {
+    status.OnTaskbarCreated();
+    return 0;
+  });
+  OnCommand(ID_SHOW_MAIN_WINDOW, [this] { status.ShowMainWindow(); });
+
   // Notifications of the lesson list.
   OnNotify(IDC_LESSON_LIST, NM_CLICK, [this](NMHDR*) -> LRESULT {
     ShowLessonSubject();
@@ -111,6 +126,13 @@ BOOL MainDialog::OnInitDialog() {
 
   // 8. Windows Media profile manager, screen codec check and writer.
   engine.InitScreenProfileWriter();
+
+  // The microphone's level and the disk's room are shown from now on.
+  status.Attach(hwnd_, appIcon, [this] {
+    const dshow::SoundLevelTap& level = engine.MicrophoneLevel();
+    return MicrophoneReading{engine.MicrophoneMetered(), level.Peak(), level.Buffers()};
+  });
+  status.UpdateRoom(settings.SaveDir);
 
   // 9.
   return TRUE;
@@ -254,6 +276,7 @@ void MainDialog::ConfirmExit() {
   // A stopped recording's screen file may still be being finished by Vistrel; ending the process
   // now would cut it. A recording that still runs is given up, as the question warned.
   if (!engine.capturing) WaitForScreenFile();
+  status.Detach();
   EndDialog(IDCANCEL);
 }
 
@@ -293,6 +316,7 @@ void MainDialog::ShowSettings() {
     engine.SelectDevicesByIndex(settings.VDeviceIndex, settings.ADeviceIndex);
   }
   FillLessonList();
+  status.UpdateRoom(settings.SaveDir);
 }
 
 void MainDialog::CameraArrived() {

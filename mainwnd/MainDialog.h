@@ -7,6 +7,7 @@
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
 #include "lessons/LessonList.h"
+#include "mainwnd/RecordingStatus.h"
 #include "mainwnd/SnapshotHotKey.h"
 #include "resources/resource.h"
 
@@ -72,6 +73,9 @@ public:
 
   // Ctrl+F6, held while a recording runs.
   SnapshotHotKey snapshotHotKey;
+
+  // What the teacher sees of the recording: title, notification icon, badge, meter, disk line.
+  RecordingStatus status;
 
   // The rows of list 1082 with the folder of each.
   LessonList lessonRows;

@@ -45,6 +45,8 @@ void MainDialog::ToggleRecording() {
 }
 
 void MainDialog::StartRecording() {
+  // With little room on the disk the teacher decides first; No records nothing.
+  if (!status.ConfirmRoomToRecord(settings.SaveDir)) return;
   ShowWindow(hwnd_, SW_MINIMIZE);
 
   LessonOutputs outputs = PrepareLessonOutputs(settings.SaveDir, moduleDirectory);
@@ -74,6 +76,7 @@ void MainDialog::StartRecording() {
   // The window is minimised now, so F6 no longer reaches it; when another program holds
   // Ctrl+F6 the recording goes on without it.
   snapshotHotKey.Claim(hwnd_);
+  status.RecordingStarted(CurrentLessonDir, settings.SaveDir);
 
   EnableItem(IDC_SETTINGS, false);
   EnableItem(IDC_HIDDEN_1013, false);
@@ -101,6 +104,7 @@ void MainDialog::StopRecording() {
   if (engine.graph && SUCCEEDED(engine.graph.As(control)) && FAILED(control->Pause())) {
     ErrorBox("无法停止录制！");
     // The process ends here, but not before the screen file is complete and the duration kept.
+    status.Detach();
     OnStop();
     WaitForScreenFile();
     LessonDuration(CurrentLessonDir, static_cast<long>(time(nullptr) - recordingStartTime));
@@ -112,6 +116,7 @@ void MainDialog::StopRecording() {
   engine.TearDownGraph();
   engine.BuildPreviewGraph();
   engine.capturing = 0;
+  bool soundless = status.RecordingStopped();
   PlayClickSound();
 
   EnableItem(IDC_RECORD, true);
@@ -124,7 +129,9 @@ void MainDialog::StopRecording() {
   // A long recording was kept as several screen files; its course page lists them in order.
   WriteScreenPartsScript(CurrentLessonDir);
   FillLessonList();
+  status.UpdateRoom(settings.SaveDir);
   SetForegroundWindow(hwnd_);
+  if (soundless) status.ReportSoundlessRecording();
 }
 
 void MainDialog::RequestSnapshot() {

@@ -31,21 +31,25 @@ bool SameLayout(const FrameLayout& a, const FrameLayout& b) {
 }
 }  // namespace
 
-// ---- Input pin ---------------------------------------------------------------------------
+// ---- Stream -----------------------------------------------------------------------------
 
-TitleInputPin::TitleInputPin(TitleOverlayFilter* filter) : InputPin(filter, L"In"), owner_(filter) {}
-
-bool TitleInputPin::Accepts(const AM_MEDIA_TYPE& mt) {
+bool TitleOverlayFilter::AcceptsInput(const AM_MEDIA_TYPE& mt) {
   FrameLayout layout;
   return FrameLayoutOf(mt, &layout);
 }
 
-HRESULT TitleInputPin::OnReceive(IMediaSample* sample) {
-  IMemInputPin* receiver = owner_->Output().Receiver();
-  if (!receiver) return S_OK;
+bool TitleOverlayFilter::SameStream(const AM_MEDIA_TYPE& in, const AM_MEDIA_TYPE& mt) {
+  // Only the input's own type passes: the overlay changes nothing of it.
+  FrameLayout mine, theirs;
+  return mt.subtype == in.subtype && FrameLayoutOf(in, &mine) && FrameLayoutOf(mt, &theirs) &&
+         SameLayout(mine, theirs);
+}
+
+void TitleOverlayFilter::Process(IMediaSample* sample) {
+  if (!Output().Receiver()) return;
   // A sample may announce a new type; the title is drawn only on a type the overlay knows.
   FrameLayout layout;
-  bool drawable = FrameLayoutOf(ConnectedType().Get(), &layout);
+  bool drawable = FrameLayoutOf(Input().ConnectedType().Get(), &layout);
   AM_MEDIA_TYPE* changed = nullptr;
   if (sample->GetMediaType(&changed) == S_OK && changed) {
     drawable = FrameLayoutOf(*changed, &layout);
@@ -54,94 +58,24 @@ HRESULT TitleInputPin::OnReceive(IMediaSample* sample) {
   BYTE* data = nullptr;
   long size = sample->GetActualDataLength();
   if (drawable && SUCCEEDED(sample->GetPointer(&data)) && data && size > 0)
-    owner_->DrawFrame(data, static_cast<size_t>(std::min(size, sample->GetSize())), layout);
-  return receiver->Receive(sample);
+    DrawFrame(data, static_cast<size_t>(std::min(size, sample->GetSize())), layout);
 }
 
-STDMETHODIMP TitleInputPin::EndOfStream() {
-  InputPin::EndOfStream();
-  return owner_->Output().IsConnected() ? owner_->Output().DeliverEndOfStream() : S_OK;
-}
-
-STDMETHODIMP TitleInputPin::BeginFlush() {
-  InputPin::BeginFlush();
-  IPin* peer = nullptr;
-  if (SUCCEEDED(owner_->Output().ConnectedTo(&peer)) && peer) {
-    HRESULT hr = peer->BeginFlush();
-    peer->Release();
-    return hr;
-  }
-  return S_OK;
-}
-
-STDMETHODIMP TitleInputPin::EndFlush() {
-  InputPin::EndFlush();
-  IPin* peer = nullptr;
-  if (SUCCEEDED(owner_->Output().ConnectedTo(&peer)) && peer) {
-    HRESULT hr = peer->EndFlush();
-    peer->Release();
-    return hr;
-  }
-  return S_OK;
-}
-
-STDMETHODIMP TitleInputPin::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
-  IPin* peer = nullptr;
-  if (SUCCEEDED(owner_->Output().ConnectedTo(&peer)) && peer) {
-    HRESULT hr = peer->NewSegment(start, stop, rate);
-    peer->Release();
-    return hr;
-  }
-  return S_OK;
-}
-
-// ---- Output pin --------------------------------------------------------------------------
-
-TitleOutputPin::TitleOutputPin(TitleOverlayFilter* filter) : OutputPin(filter, L"Out"), owner_(filter) {}
-
-std::vector<MediaType> TitleOutputPin::OfferedTypes() {
-  if (!owner_->Input().IsConnected()) return {};
-  return {owner_->Input().ConnectedType()};
-}
-
-bool TitleOutputPin::Accepts(const AM_MEDIA_TYPE& mt) {
-  // Only the input's own type passes: the overlay changes nothing of it.
-  if (!owner_->Input().IsConnected()) return false;
-  const AM_MEDIA_TYPE& in = owner_->Input().ConnectedType().Get();
-  FrameLayout mine, theirs;
-  return mt.subtype == in.subtype && FrameLayoutOf(in, &mine) && FrameLayoutOf(mt, &theirs) &&
-         SameLayout(mine, theirs);
-}
-
-void TitleOutputPin::DecideBufferSize(ALLOCATOR_PROPERTIES& props) {
+void TitleOverlayFilter::DecideOwnBuffers(ALLOCATOR_PROPERTIES& props) {
   FrameLayout layout;
-  if (FrameLayoutOf(ConnectedType().Get(), &layout))
+  if (FrameLayoutOf(Output().ConnectedType().Get(), &layout))
     props.cbBuffer = std::max<long>(props.cbBuffer, static_cast<long>(layout.Bytes()));
   if (props.cBuffers < 1) props.cBuffers = 1;
-}
-
-HRESULT TitleOutputPin::NegotiateAllocator() {
-  // Samples pass through in place, so the receiver is told of the upstream allocator.
-  IMemAllocator* upstream = owner_->Input().Allocator();
-  if (!upstream) return OutputPin::NegotiateAllocator();
-  return Receiver()->NotifyAllocator(upstream, FALSE);
 }
 
 // ---- Filter ------------------------------------------------------------------------------
 
 TitleOverlayFilter::TitleOverlayFilter()
-    : FilterBase(CLSID_TitleOverlay), input_(this), output_(this), scrollStep_(kDefaultScrollStep),
-      font_(DefaultFont()) {}
+    : PassThroughFilter(CLSID_TitleOverlay, L"In", L"Out"), scrollStep_(kDefaultScrollStep), font_(DefaultFont()) {}
 
 void* TitleOverlayFilter::FindInterface(REFIID iid) {
   if (iid == IID_ITitleOverlayConfig) return static_cast<ITitleOverlayConfig*>(this);
   return FilterBase::FindInterface(iid);
-}
-
-IPin* TitleOverlayFilter::PinAt(int index) {
-  if (index == 0) return &input_;
-  if (index == 1) return &output_;
-  return nullptr;
 }
 
 HRESULT TitleOverlayFilter::OnActivate() {

@@ -1,56 +1,25 @@
-// The title overlay: a DirectShow filter with one video input and one video output of the same
-// media type that draws a line of text into every frame in place, on the streaming thread, and
-// passes the sample on with its times untouched.
+// The title overlay: a pass-through DirectShow filter with one video input and one video output
+// of the same media type that draws a line of text into every frame in place, on the streaming
+// thread, and passes the sample on with its times untouched.
 #pragma once
 #include <string>
 
-#include "dshow/FilterBase.h"
-#include "dshow/Pins.h"
+#include "dshow/PassThrough.h"
 #include "overlay/FrameLayout.h"
 #include "overlay/TitleBlend.h"
 #include "overlay/TitleMask.h"
 #include "overlay/TitleOverlayConfig.h"
 
-class TitleOverlayFilter;
-
-class TitleInputPin : public dshow::InputPin {
-public:
-  explicit TitleInputPin(TitleOverlayFilter* filter);
-  STDMETHODIMP EndOfStream() override;
-  STDMETHODIMP BeginFlush() override;
-  STDMETHODIMP EndFlush() override;
-  STDMETHODIMP NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
-
-protected:
-  bool Accepts(const AM_MEDIA_TYPE& mt) override;
-  HRESULT OnReceive(IMediaSample* sample) override;
-
-private:
-  TitleOverlayFilter* owner_;
-};
-
-class TitleOutputPin : public dshow::OutputPin {
-public:
-  explicit TitleOutputPin(TitleOverlayFilter* filter);
-  using dshow::OutputPin::Receiver;
-
-protected:
-  std::vector<dshow::MediaType> OfferedTypes() override;
-  bool Accepts(const AM_MEDIA_TYPE& mt) override;
-  void DecideBufferSize(ALLOCATOR_PROPERTIES& props) override;
-  HRESULT NegotiateAllocator() override;
-
-private:
-  TitleOverlayFilter* owner_;
-};
-
-class TitleOverlayFilter : public dshow::FilterBase, public ITitleOverlayConfig {
+class TitleOverlayFilter : public dshow::PassThroughFilter, public ITitleOverlayConfig {
 public:
   TitleOverlayFilter();
   DSHOW_IUNKNOWN
 
-  int PinCount() override { return 2; }
-  IPin* PinAt(int index) override;
+  // The stream: video frames of a layout the overlay can draw on, passed on in place.
+  bool AcceptsInput(const AM_MEDIA_TYPE& mt) override;
+  bool SameStream(const AM_MEDIA_TYPE& in, const AM_MEDIA_TYPE& mt) override;
+  void Process(IMediaSample* sample) override;
+  void DecideOwnBuffers(ALLOCATOR_PROPERTIES& props) override;
 
   // ITitleOverlayConfig
   STDMETHODIMP SetTitleType(int type) override;
@@ -70,17 +39,11 @@ public:
   // step; the frame buffer holds `size` bytes. Called for every sample that passes.
   void DrawFrame(BYTE* frame, size_t size, const FrameLayout& layout);
 
-  TitleInputPin& Input() { return input_; }
-  TitleOutputPin& Output() { return output_; }
-
 protected:
   void* FindInterface(REFIID iid) override;
   HRESULT OnActivate() override;
 
 private:
-  TitleInputPin input_;
-  TitleOutputPin output_;
-
   // Settings are changed on the application's thread and read on the streaming thread.
   dshow::CriticalSection configLock_;
   int type_ = kTitleStill;

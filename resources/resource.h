@@ -56,10 +56,15 @@
 #define IDC_HELP_BUTTON 1088
 #define IDC_SUBJECT 1089
 #define IDC_EDIT_SUBJECT 1090
+// The microphone's level (a progress bar, 0 to 100) with its label, and the disk's room line
+#define IDC_MIC_LEVEL 1060
+#define IDC_MIC_LABEL 1061
+#define IDC_DISK_ROOM 1062
 
 // Commands
 #define ID_HELP_CONTENTS 32784
 #define ID_SNAPSHOT 32790
+#define ID_SHOW_MAIN_WINDOW 32791
 
 // About box (dialog 100)
 #define IDC_ABOUT_MAKER 1098

@@ -5,6 +5,10 @@
 # whose profile manager has no codec information), and the sound devices (an ALSA configuration of the prefix's own, which
 # scripts/env.sh names in ALSA_CONFIG_PATH, with a tone file for capture).
 # Usage: scripts/testbed.sh install|remove
+#        scripts/testbed.sh microphone silent|tone
+# "microphone silent" makes the test microphone of the prefix record digital silence, as a muted
+# or wrong microphone does, and "microphone tone" (the default) gives it its tone back; both work
+# at once, also while a program records.
 # Quick when the installed testbed is already current; never shipped with the program.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
@@ -139,11 +143,29 @@ remove_testbed() {
   rm -rf "$home"
 }
 
+# The test microphone reads this switch for every sound buffer (testbed/microphone/MicrophoneSwitch.h).
+switch_microphone() {
+  mkdir -p "$home"
+  case "$1" in
+    silent) : > "$home/microphone-silent" ;;
+    tone) rm -f "$home/microphone-silent" ;;
+  esac
+}
+
 case "${1:-}" in
+  microphone)
+    case "${2:-}" in
+      silent | tone) switch_microphone "$2" && echo "Test microphone of the $LUMORA_ARCH prefix: $2" ;;
+      *)
+        echo "usage: $0 microphone silent|tone" >&2
+        exit 2
+        ;;
+    esac
+    ;;
   install) install_testbed && echo "Testbed installed in the $LUMORA_ARCH prefix $WINEPREFIX" ;;
   remove) remove_testbed && echo "Testbed removed from the $LUMORA_ARCH prefix $WINEPREFIX" ;;
   *)
-    echo "usage: $0 install|remove" >&2
+    echo "usage: $0 install|remove|microphone silent|tone" >&2
     exit 2
     ;;
 esac

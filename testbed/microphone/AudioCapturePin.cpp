@@ -4,6 +4,7 @@
 
 #include <uuids.h>
 
+#include "testbed/microphone/MicrophoneSwitch.h"
 #include "testbed/microphone/Tone.h"
 
 namespace testbed {
@@ -95,8 +96,13 @@ HRESULT AudioCapturePin::FillSample(IMediaSample* sample, REFERENCE_TIME, REFERE
   BYTE* data = nullptr;
   long bytes = framesPerBuffer_ * format_.nBlockAlign;
   if (FAILED(sample->GetPointer(&data)) || sample->GetSize() < bytes) return E_FAIL;
-  FillTone(position_, framesPerBuffer_, format_.nSamplesPerSec, format_.nChannels,
-           format_.wBitsPerSample, data);
+  if (MicrophoneSilenced()) {
+    // Digital silence: the middle value of unsigned 8-bit samples, zero of signed 16-bit ones.
+    std::memset(data, format_.wBitsPerSample == 8 ? 0x80 : 0, static_cast<size_t>(bytes));
+  } else {
+    FillTone(position_, framesPerBuffer_, format_.nSamplesPerSec, format_.nChannels,
+             format_.wBitsPerSample, data);
+  }
   sample->SetActualDataLength(bytes);
   position_ += framesPerBuffer_;
   return S_OK;

@@ -1,4 +1,5 @@
-// The test microphone: one capture pin that plays the test tone.
+// The test microphone: one capture pin that plays the test tone, or silence when switched so
+// (MicrophoneSwitch.h).
 #pragma once
 #include "testbed/com/CaptureFilter.h"
 

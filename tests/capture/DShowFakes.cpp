@@ -2,6 +2,7 @@
 
 #include "capture/CaptureGuids.h"
 #include "capture/ComFactory.h"
+#include "dshow/LevelMeterFilter.h"
 #include "framework/Text.h"
 
 #include <algorithm>
@@ -40,6 +41,7 @@ std::string HexValue(UINT_PTR value) { return Format("%lx", static_cast<unsigned
 
 std::string LabelOf(IUnknown* object) {
   if (!object) return "null";
+  if (dynamic_cast<dshow::LevelMeterFilter*>(object)) return "meter";  // the engine's own filter
   auto* labelled = dynamic_cast<Labelled*>(object);
   return labelled ? labelled->label : "?";
 }
@@ -192,6 +194,7 @@ HRESULT FakeCaptureBuilder::RenderStream(const GUID* category, const GUID* type,
                                          IBaseFilter* intermediate, IBaseFilter* sink) {
   Log("RenderStream " + GuidName(category) + " " + GuidName(type) + " " + LabelOf(source) + " " +
       LabelOf(intermediate) + " " + LabelOf(sink));
+  if (refuseMeter && (LabelOf(intermediate) == "meter" || LabelOf(sink) == "meter")) return E_FAIL;
   return refused.count({GuidName(category), GuidName(type)}) ? E_FAIL : S_OK;
 }
 
@@ -254,6 +257,15 @@ HRESULT FakeGraph::AddFilter(IBaseFilter* filter, LPCWSTR name) {
   if (refusedNames.count(text)) return E_FAIL;
   filter->AddRef();
   filters_.push_back(filter);
+  return S_OK;
+}
+
+HRESULT FakeGraph::RemoveFilter(IBaseFilter* filter) {
+  Log("RemoveFilter " + LabelOf(filter));
+  auto at = std::find(filters_.begin(), filters_.end(), filter);
+  if (at == filters_.end()) return E_FAIL;
+  filters_.erase(at);
+  filter->Release();
   return S_OK;
 }
 

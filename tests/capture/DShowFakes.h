@@ -159,6 +159,8 @@ public:
   HRESULT STDMETHODCALLTYPE CopyCaptureFile(LPOLESTR, LPOLESTR, int, IAMCopyCaptureFileProgress*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE FindPin(IUnknown* source, PIN_DIRECTION direction, const GUID* category, const GUID* type, WINBOOL unconnected, int index, IPin** pin) override;
   std::set<std::pair<std::string, std::string>> refused;
+  // Also refuses every stream through or into the level meter.
+  bool refuseMeter = false;
   HRESULT setFiltergraphResult = S_OK;
   // FindInterface answers only for these media types.
   std::set<std::string> streamConfigTypes{"Video"};
@@ -173,7 +175,7 @@ public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
   // IFilterGraph and IGraphBuilder
   HRESULT STDMETHODCALLTYPE AddFilter(IBaseFilter* filter, LPCWSTR name) override;
-  HRESULT STDMETHODCALLTYPE RemoveFilter(IBaseFilter*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE RemoveFilter(IBaseFilter* filter) override;
   HRESULT STDMETHODCALLTYPE EnumFilters(IEnumFilters**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE FindFilterByName(LPCWSTR, IBaseFilter**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE ConnectDirect(IPin*, IPin*, const AM_MEDIA_TYPE*) override { return E_NOTIMPL; }

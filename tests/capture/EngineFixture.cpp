@@ -79,13 +79,13 @@ std::vector<std::string> EngineTest::TakeCalls() {
   return calls;
 }
 
-std::vector<std::string> EngineTest::PreviewCalls(const std::string& camera) const {
+std::vector<std::string> EngineTest::PreviewCalls(const std::string& camera, const std::string& microphone) const {
   const std::string depth = GuidName([] {
     static GUID subtype;
     RgbSubtypeForDepth(ScreenBitsPerPixel(), &subtype);
     return &subtype;
   }());
-  return {
+  std::vector<std::string> calls = {
       "BindToObject " + camera,
       "AddFilter VideoPreview " + camera,
       "SetMediaType Video " + depth + " GUID_NULL",
@@ -102,9 +102,15 @@ std::vector<std::string> EngineTest::PreviewCalls(const std::string& camera) con
       "SetWindowPosition 0 0 320 240",
       "put_WindowStyle 44000000",
       "put_Visible -1",
-      "Run",
-      "SetNotifyWindow " + Hex(host.MainWindow()) + " 401 0",
   };
+  if (!microphone.empty()) {
+    // The microphone plays into the level meter alone.
+    calls.insert(calls.end(), {"BindToObject " + microphone, "AddFilter ACap " + microphone,
+                               "AddFilter Level meter meter", "RenderStream CAPTURE Audio " + microphone + " null meter"});
+  }
+  calls.push_back("Run");
+  calls.push_back("SetNotifyWindow " + Hex(host.MainWindow()) + " 401 0");
+  return calls;
 }
 
 void EngineTest::StartPreviewWith(const std::string& camera) {

@@ -36,8 +36,9 @@ protected:
   std::vector<std::string> TakeCalls();
   std::string Box(const std::string& text) const { return "box Error!: " + text; }
   std::string Hex(HWND window) const { return fakes::HexValue(reinterpret_cast<UINT_PTR>(window)); }
-  // The calls of a successful preview build with a camera named `camera` and no video port.
-  std::vector<std::string> PreviewCalls(const std::string& camera) const;
+  // The calls of a successful preview build with a camera named `camera` and no video port,
+  // and the microphone `microphone` metered (none when empty).
+  std::vector<std::string> PreviewCalls(const std::string& camera, const std::string& microphone = "mic0") const;
   // The engine's preview after one camera and one microphone were enumerated and chosen.
   void StartPreviewWith(const std::string& camera = "cam0");
   // Registers the fakes for every class the engine creates (again, after a test removed some).

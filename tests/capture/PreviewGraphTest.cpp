@@ -20,7 +20,8 @@ TEST_F(PreviewGraph, BuildsCameraThroughGrabberIntoTheVideoWindowOfThePreviewAre
   EXPECT_EQ(TakeCalls(), PreviewCalls("cam0"));
   EXPECT_EQ(engine->previewStarted, 1);
   EXPECT_TRUE(engine->graphEvents);
-  EXPECT_FALSE(engine->audioCapture);  // the microphone joins only the recording graph
+  EXPECT_TRUE(engine->audioCapture);  // the microphone plays into the level meter
+  EXPECT_TRUE(engine->MicrophoneMetered());
   EXPECT_EQ(GrabberCallback.owner, host.MainWindow());
   EXPECT_EQ(GrabberCallback.frameWidth, 320);
   EXPECT_EQ(GrabberCallback.frameHeight, 240);

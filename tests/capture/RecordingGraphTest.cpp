@@ -56,7 +56,8 @@ TEST_F(RecordingGraph, BuildConnectAndStartInTheirOrder) {
   expected.push_back(preview[2]);  // SetMediaType
   expected.push_back("AddFilter Grabber grabber");
   expected.insert(expected.end(), preview.begin() + 5, preview.begin() + 12);
-  expected.push_back("RenderStream CAPTURE Audio mic0 null asf");
+  expected.push_back("AddFilter Level meter meter");
+  expected.push_back("RenderStream CAPTURE Audio mic0 meter asf");
   expected.insert(expected.end(), preview.begin() + 12, preview.begin() + 16);
   expected.push_back("GetFormat");
   expected.push_back("SetFormat 666666");

@@ -8,13 +8,9 @@
 #    the recording and its record untouched and does not give up on it; once there is room, the
 #    next start repairs it.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-disk=$(mktemp -d)
-if ! mount -t tmpfs -o size=48m tmpfs "$disk" 2>/dev/null; then
-  rmdir "$disk"
-  echo "SKIPPED: a small disk could not be mounted here (needs the right to mount a tmpfs)"
-  exit 77
-fi
-trap 'e2e_cleanup; umount "$disk" 2>/dev/null || umount -l "$disk"; rmdir "$disk"' EXIT
+e2e_small_disk 48m
+disk=$E2E_DISK
+trap 'e2e_cleanup; e2e_release_disk' EXIT
 save_dir=$disk/lessons
 mkdir -p "$save_dir"
 

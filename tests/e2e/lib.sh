@@ -125,11 +125,14 @@ e2e_newest_lesson() { find "$1" -mindepth 1 -maxdepth 1 -type d | sort | tail -1
 
 # Starts a recording with F5 in the main window $1 and waits until a new lesson in the save
 # folder $2 has its screen.avi; sets E2E_LESSON and E2E_RECORDING_SEEN (when screen.avi appeared).
+# On a disk with little room the question whether to record anyway is answered Yes.
 e2e_start_recording() {
-  local main=$1 save_dir=$2 before i
+  local main=$1 save_dir=$2 before i question
   before=$(e2e_newest_lesson "$save_dir")
   e2e_key "$main" F5
   for ((i = 0; i < 200; i++)); do
+    question=$(xdotool search --onlyvisible --name '^提示$' 2>/dev/null | head -1 || true)
+    [ -z "$question" ] || e2e_key "$question" y
     E2E_LESSON=$(e2e_newest_lesson "$save_dir")
     if [ "$E2E_LESSON" != "$before" ] && [ -f "$E2E_LESSON/html/screen.avi" ]; then
       E2E_RECORDING_SEEN=$(date +%s.%N)
@@ -155,3 +158,45 @@ e2e_click_control() {  # <caption> <control id> [x offset from the control's lef
   xdotool mousemove $((x + ${3:-$((w / 2))})) $((y + h / 2)) click 1
   sleep 0.3
 }
+
+# The main window's title in UTF-8 (during a recording "录制中 00:00:05 - Lumora会议记录系统").
+e2e_title() { wine "$LUMORA_BUILD/testbin/post_to_lumora.exe" title 2>/dev/null | tr -d '\r' | iconv -f GBK -t UTF-8; }
+
+# The texts of the balloons and tips shown on the screen, one a line, in UTF-8.
+e2e_balloons() { wine "$LUMORA_BUILD/testbin/post_to_lumora.exe" balloons 2>/dev/null | tr -d '\r' | iconv -f GBK -t UTF-8; }
+
+# Waits until the main window's title matches the extended regular expression $1; prints it.
+e2e_wait_title() {
+  local pattern=$1 timeout=${2:-30} i title
+  for ((i = 0; i < timeout * 2; i++)); do
+    title=$(e2e_title)
+    if grep -Eq "$pattern" <<<"$title"; then echo "$title"; return 0; fi
+    sleep 0.5
+  done
+  echo "the title did not come to '$pattern' in ${timeout}s (last: '$title')" >&2
+  return 1
+}
+
+# Waits until a shown balloon's text contains $1.
+e2e_wait_balloon() {
+  local text=$1 timeout=${2:-15} i
+  for ((i = 0; i < timeout * 2; i++)); do
+    e2e_balloons | grep -qF "$text" && return 0
+    sleep 0.5
+  done
+  echo "no balloon '$text' within ${timeout}s (shown: $(e2e_balloons | tr '\n' '|'))" >&2
+  return 1
+}
+
+# Mounts a small disk of its own (a tmpfs of size $1, for example 48m) on a new folder and sets
+# E2E_DISK; a check that cannot mount one (it needs the right to) is skipped with code 77.
+# e2e_release_disk takes it away again.
+e2e_small_disk() {
+  E2E_DISK=$(mktemp -d)
+  if ! mount -t tmpfs -o size="$1" tmpfs "$E2E_DISK" 2>/dev/null; then
+    rmdir "$E2E_DISK"
+    echo "SKIPPED: a small disk could not be mounted here (needs the right to mount a tmpfs)"
+    exit 77
+  fi
+}
+e2e_release_disk() { umount "$E2E_DISK" 2>/dev/null || umount -l "$E2E_DISK"; rmdir "$E2E_DISK"; }

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <dshow.h>
+#include <qedit.h>
 
 #include "framework/Handles.h"
 
@@ -31,3 +32,21 @@ public:
 };
 
 std::string Narrow(const std::wstring& text);
+
+// A sample grabber's callback that lives as long as the check that made it: its reference count
+// is a formality, and a derived callback only says what to do with each buffer (BufferCB).
+class GrabberCallbackBase : public ISampleGrabberCB {
+public:
+  virtual ~GrabberCallbackBase() = default;
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    if (iid == IID_IUnknown || iid == IID_ISampleGrabberCB) {
+      *out = this;
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP SampleCB(double, IMediaSample*) override { return S_OK; }
+};

@@ -15,20 +15,9 @@ const CLSID kNullRenderer = {0xC1F400A4, 0x3F08, 0x11D3, {0x9F, 0x0B, 0x00, 0x60
 constexpr REFERENCE_TIME kMaxTime = LLONG_MAX;
 
 // Counts the frames that reach the grabber and signals each one.
-class FrameCounter : public ISampleGrabberCB {
+class FrameCounter : public GrabberCallbackBase {
 public:
   FrameCounter() : arrived_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    if (iid == IID_IUnknown || iid == IID_ISampleGrabberCB) {
-      *out = this;
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP SampleCB(double, IMediaSample*) override { return S_OK; }
   STDMETHODIMP BufferCB(double, BYTE*, long length) override {
     lastLength = length;
     InterlockedIncrement(&frames);

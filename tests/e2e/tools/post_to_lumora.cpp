@@ -3,24 +3,74 @@
 //   post_to_lumora close            WM_CLOSE (the exit question)
 //   post_to_lumora restore          brings the minimised window back
 //   post_to_lumora minimised        asks only: exit code 0 when the window is minimised
+//   post_to_lumora minimise         minimises the window, as its caption button does
+//   post_to_lumora tray <event>     the notification icon's callback as the shell sends it, for
+//                                   <event> menu, doubleclick or balloonclick
+//   post_to_lumora title            prints the main window's title
+//   post_to_lumora meter            prints the microphone meter's position (0 to 100)
+//   post_to_lumora text <id>        prints the text of a control of the main window
+//   post_to_lumora balloons         prints the text of every tooltip or balloon shown on the
+//                                   screen (the notification area's included), one a line
 // and works the controls of a dialog of Lumora's, found by its caption, as a user would:
 //   post_to_lumora dialog <caption> rect <id>           prints the control's screen box "x y w h"
 //   post_to_lumora dialog <caption> text <id>           prints its text (a drop-down list: the chosen item)
 //   post_to_lumora dialog <caption> enabled <id>        prints 1 or 0
 //   post_to_lumora dialog <caption> checked <id>        prints 1 or 0
+//   post_to_lumora dialog <caption> position <id>       prints a progress bar's position
 //   post_to_lumora dialog <caption> settext <id> <text> types a text into an edit
 //   post_to_lumora dialog <caption> select <id> <index> chooses an item of a drop-down list
 // Texts are in the ANSI code page. Exit code 0 when the window was found and the message posted
 // or sent.
 #include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
+// The notification icon's callback message (mainwnd/TrayIcon.h) and its icon id.
+constexpr UINT kTrayCallback = WM_APP + 0x40;
+constexpr WPARAM kTrayIconId = 1;
+constexpr char kTitle[] = "Lumora会议记录系统";
+
+BOOL CALLBACK MatchMainWindow(HWND window, LPARAM found) {
+  // During a recording the title starts with the state and the time: "录制中 00:00:05 - Lumora会议记录系统".
+  char title[256] = {};
+  char className[32] = {};
+  GetWindowTextA(window, title, sizeof(title));
+  GetClassNameA(window, className, sizeof(className));
+  size_t length = std::strlen(title), tail = std::strlen(kTitle);
+  if (std::strcmp(className, "#32770") == 0 && length >= tail && std::strcmp(title + length - tail, kTitle) == 0 &&
+      (length == tail || std::strncmp(title + length - tail - 3, " - ", 3) == 0)) {
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK PrintShownTooltip(HWND window, LPARAM) {
+  char className[32] = {};
+  GetClassNameA(window, className, sizeof(className));
+  if (std::strcmp(className, TOOLTIPS_CLASSA) == 0 && IsWindowVisible(window)) {
+    // A tooltip answers WM_GETTEXT with the text it shows, also across processes.
+    char text[512] = {};
+    SendMessageA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
+    std::printf("%s\n", text);
+  }
+  return TRUE;
+}
+
+// Lumora's main window, whatever its title tells of a recording.
+HWND FindMainWindow() {
+  HWND found = nullptr;
+  EnumWindows(MatchMainWindow, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
 // The dialog's window of the caption that belongs to Lumora.exe's process (the main window's).
 HWND FindDialog(const char* caption) {
-  HWND main = FindWindowA(nullptr, "Lumora会议记录系统");
+  HWND main = FindMainWindow();
   if (!main) return nullptr;
   DWORD lumora = 0;
   GetWindowThreadProcessId(main, &lumora);
@@ -53,6 +103,8 @@ int WorkDialog(int argc, char** argv) {
     std::printf("%s\n", text);
     return 0;
   }
+  if (std::strcmp(verb, "position") == 0)
+    return std::printf("%d\n", static_cast<int>(SendMessageA(control, PBM_GETPOS, 0, 0))), 0;
   if (std::strcmp(verb, "enabled") == 0) return std::printf("%d\n", IsWindowEnabled(control) ? 1 : 0), 0;
   if (std::strcmp(verb, "checked") == 0)
     return std::printf("%d\n", SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0), 0;
@@ -72,7 +124,8 @@ int WorkDialog(int argc, char** argv) {
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
   if (std::strcmp(argv[1], "dialog") == 0) return WorkDialog(argc, argv);
-  HWND main = FindWindowA(nullptr, "Lumora会议记录系统");
+  if (std::strcmp(argv[1], "balloons") == 0) return EnumWindows(PrintShownTooltip, 0), 0;
+  HWND main = FindMainWindow();
   if (!main) return 1;
   if (std::strcmp(argv[1], "command") == 0 && argc == 3) {
     return PostMessageA(main, WM_COMMAND, MAKEWPARAM(atoi(argv[2]), BN_CLICKED), 0) ? 0 : 1;
@@ -80,5 +133,25 @@ int main(int argc, char** argv) {
   if (std::strcmp(argv[1], "close") == 0) return PostMessageA(main, WM_CLOSE, 0, 0) ? 0 : 1;
   if (std::strcmp(argv[1], "restore") == 0) return ShowWindow(main, SW_RESTORE), 0;
   if (std::strcmp(argv[1], "minimised") == 0) return IsIconic(main) ? 0 : 1;
+  if (std::strcmp(argv[1], "minimise") == 0) return PostMessageA(main, WM_SYSCOMMAND, SC_MINIMIZE, 0) ? 0 : 1;
+  if (std::strcmp(argv[1], "title") == 0) {
+    char title[256] = {};
+    GetWindowTextA(main, title, sizeof(title));
+    return std::printf("%s\n", title), 0;
+  }
+  if (std::strcmp(argv[1], "meter") == 0)
+    return std::printf("%d\n", static_cast<int>(SendDlgItemMessageA(main, 1060, PBM_GETPOS, 0, 0))), 0;
+  if (std::strcmp(argv[1], "text") == 0 && argc == 3) {
+    char text[512] = {};
+    GetDlgItemTextA(main, atoi(argv[2]), text, sizeof(text));
+    return std::printf("%s\n", text), 0;
+  }
+  if (std::strcmp(argv[1], "tray") == 0 && argc == 3) {
+    LPARAM event = std::strcmp(argv[2], "menu") == 0          ? WM_CONTEXTMENU
+                   : std::strcmp(argv[2], "doubleclick") == 0 ? WM_LBUTTONDBLCLK
+                   : std::strcmp(argv[2], "balloonclick") == 0 ? NIN_BALLOONUSERCLICK
+                                                               : 0;
+    return event && PostMessageA(main, kTrayCallback, kTrayIconId, event) ? 0 : 1;
+  }
   return 2;
 }
