@@ -90,6 +90,6 @@ ULONGLONG RoomMinutes(ULONGLONG freeBytes, double bytesPerSecond) {
 }
 
 std::string RoomLine(ULONGLONG minutes) {
-  if (minutes < 60) return Format("剩余空间约可录制 约 %llu 分钟", minutes);
+  if (minutes < 60) return Format("剩余空间约可录制 %llu 分钟", minutes);
   return Format("剩余空间约可录制 %llu 小时 %llu 分钟", minutes / 60, minutes % 60);
 }

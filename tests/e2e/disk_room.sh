@@ -20,7 +20,7 @@ main=$(e2e_wait_main_window)
 sleep 3
 
 room=$(wine "$LUMORA_BUILD/testbin/post_to_lumora.exe" text 1062 2>/dev/null | tr -d '\r' | iconv -f GBK -t UTF-8)
-minutes=$(sed -n 's/^剩余空间约可录制 约 \([0-9]*\) 分钟$/\1/p' <<<"$room")
+minutes=$(sed -n 's/^剩余空间约可录制 \([0-9]*\) 分钟$/\1/p' <<<"$room")
 [ -n "$minutes" ] && [ "$minutes" -lt 30 ] || e2e_fail "the disk line of a 48 MB disk says '$room'"
 e2e_screenshot disk-room-line
 

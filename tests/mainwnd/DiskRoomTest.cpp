@@ -83,8 +83,8 @@ TEST_F(DiskRoomTest, ADiskOfAnySizeGivesMinutesAndALine) {
   EXPECT_GE(RoomMinutes(ULLONG_MAX, 1.0), 1'000'000'000'000u) << "whatever the disk, a count";
   EXPECT_EQ(RoomLine(125), "剩余空间约可录制 2 小时 5 分钟");
   EXPECT_EQ(RoomLine(60), "剩余空间约可录制 1 小时 0 分钟");
-  EXPECT_EQ(RoomLine(59), "剩余空间约可录制 约 59 分钟");
-  EXPECT_EQ(RoomLine(0), "剩余空间约可录制 约 0 分钟");
+  EXPECT_EQ(RoomLine(59), "剩余空间约可录制 59 分钟");
+  EXPECT_EQ(RoomLine(0), "剩余空间约可录制 0 分钟");
 }
 
 TEST_F(DiskRoomTest, TheFreeSpaceIsThatOfTheFoldersDiskEvenBeforeTheFolderIsMade) {
