@@ -10,6 +10,8 @@
 #include <vector>
 
 namespace {
+MergedAviWriteCall writeCall = WriteFile;
+
 struct IndexEntry {
   char id[4];
   uint32_t flags, offset, size;
@@ -34,7 +36,7 @@ private:
   }
   bool Io(void* data, DWORD count, bool write) {
     DWORD done = 0;
-    BOOL ok = write ? WriteFile(file_.Get(), data, count, &done, nullptr)
+    BOOL ok = write ? writeCall(file_.Get(), data, count, &done, nullptr)
                     : ReadFile(file_.Get(), data, count, &done, nullptr);
     return ok && done == count;
   }
@@ -82,6 +84,8 @@ int StreamOf(const IndexEntry& entry) {
   return (entry.id[0] - '0') * 10 + (entry.id[1] - '0');
 }
 }  // namespace
+
+void SetMergedAviWriteForTests(MergedAviWriteCall call) { writeCall = call ? call : WriteFile; }
 
 bool TidyMergedAvi(const std::string& path) {
   AviFile file(path);

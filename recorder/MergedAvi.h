@@ -8,7 +8,13 @@
 // - the sound stream's header gives a length that is not its samples; it is set from the bytes
 //   the index holds for the stream.
 #pragma once
+#include <windows.h>
 #include <string>
 
 // True when the file could be read and, where needed, was written back.
 bool TidyMergedAvi(const std::string& path);
+
+// The file write call of the tidy-up (WriteFile); tests replace it to make a write stop half way
+// as a full disk or a power cut would. nullptr restores the real call.
+using MergedAviWriteCall = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+void SetMergedAviWriteForTests(MergedAviWriteCall call);

@@ -13,6 +13,8 @@ enum class RepairOutcome {
   NotRepairable,    // nothing usable, or the result did not read back; the files stay as they were
   Busy,             // the file is still being written by a running recorder; tried next time
   NoRoom,           // the disk has no room for the repaired copy; tried again next time
+  TryAgain,         // a failure that may pass (a file held by another program, a read or write
+                    // error); the files stay as they were and the repair is tried next time
   AlreadyHandled,   // an earlier start tried and marked it
 };
 

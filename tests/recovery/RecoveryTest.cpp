@@ -164,6 +164,26 @@ TEST_F(Repair, AFileStillBeingWrittenIsLeftForTheNextStart) {
   EXPECT_EQ(RepairRecording(record).outcome, RepairOutcome::Repaired);
 }
 
+// A player, the Explorer's preview or a virus scanner may hold screen.avi open, without sharing
+// its deletion, when the repair puts its copy in place: the repair is tried again at the next
+// start, never given up, and the file stays as it was.
+TEST_F(Repair, AFileHeldOpenByAnotherProgramIsTriedAgainAtTheNextStart) {
+  ASSERT_TRUE(CutOffLikeAKill(avi, 0));
+  std::string before = ReadFileBytes(avi);
+  HANDLE player = CreateFileA(avi.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(player, INVALID_HANDLE_VALUE);
+  RepairReport report = RepairRecording(record);
+  CloseHandle(player);
+  EXPECT_EQ(report.outcome, RepairOutcome::TryAgain) << report.reason;
+  EXPECT_EQ(ReadFileBytes(avi), before);
+  EXPECT_FALSE(Exists(avi + ".repair"));
+  RecoveryRecord fields;
+  ASSERT_TRUE(ReadRecoveryRecord(record, fields));
+  EXPECT_TRUE(fields.handled.empty()) << fields.handled;
+  report = RepairRecording(record);
+  EXPECT_EQ(report.outcome, RepairOutcome::Repaired) << report.reason;
+}
+
 // A recording with sound keeps its picture in ~temp.avi beside the final file and its sound in
 // a WAV file until the merge at the stop; cut off before that, both are merged by the repair.
 TEST(RepairWithSound, PictureAndReadableSoundBecomeTheFinalFileAndUnreadableSoundIsKept) {
