@@ -5,6 +5,7 @@
 #include "recorder/RecorderState.h"
 #include "recorder/audio/SoundSection.h"
 #include "recorder/audio/WaveIn.h"
+#include "recorder/recovery/AviCheck.h"
 #include "recorder/recovery/RecordingParts.h"
 #include "recorder/recovery/RecoveryRecord.h"
 
@@ -127,10 +128,19 @@ MergeResult MergeAudioVideo(const std::string& videoPath, const std::string& sou
 
   PAVISTREAM streams[2] = {video.Get(), sound.Get()};
   AVICOMPRESSOPTIONS* options[2] = {&videoOptions, &soundOptions};
-  HRESULT saved = AVISaveVA(finalPath.c_str(), nullptr, PumpMessages, 2, streams, options);
+  // The save and the tidy-up go into a file beside the final one, which takes the final name
+  // only once it reads back whole: a write that breaks off never leaves a damaged final file,
+  // and until the swap the temporary files still hold the whole recording.
+  const std::string merging = MergingPath(finalPath);
+  HRESULT saved = AVISaveVA(merging.c_str(), nullptr, PumpMessages, 2, streams, options);
   AVISaveOptionsFree(2, options);
-  if (saved != 0) return MergeSaveFailed;
-  TidyMergedAvi(finalPath);
+  video.Reset();
+  sound.Reset();
+  if (saved != 0 || TidyMergedAvi(merging) == TidyResult::WriteFailed || !CheckAviFileEnds(merging, nullptr) ||
+      !MoveFileExA(merging.c_str(), finalPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeleteFileA(merging.c_str());
+    return MergeSaveFailed;
+  }
   return MergeSaved;
 }
 
