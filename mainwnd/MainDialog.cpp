@@ -62,6 +62,10 @@ MainDialog::MainDialog(std::string appModuleDirectory, int appLanguage)
     return 0;
   });
   OnMessage(WM_QUERYDRAGICON, [this](WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(appIcon); });
+  OnMessage(ScreenRecordingWatch::Message(), [this](WPARAM wp, LPARAM lp) -> LRESULT {
+    OnScreenRecordingEnded(wp, lp);
+    return 0;
+  });
 
   // The recording status: its timer, its notification icon, and Explorer's restart.
   OnMessage(WM_TIMER, [this](WPARAM wp, LPARAM) -> LRESULT {

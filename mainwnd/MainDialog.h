@@ -8,6 +8,7 @@
 #include "framework/Handles.h"
 #include "lessons/LessonList.h"
 #include "mainwnd/RecordingStatus.h"
+#include "mainwnd/ScreenRecordingWatch.h"
 #include "mainwnd/SnapshotHotKey.h"
 #include "resources/resource.h"
 
@@ -52,6 +53,8 @@ public:
   // Waits, with the wait cursor and a time limit, until Vistrel has finished screen.avi; the
   // window keeps being painted meanwhile.
   void WaitForScreenFile();
+  // VistrelCaptureEnded: the screen recording ended on its own while the camera records on.
+  void OnScreenRecordingEnded(WPARAM reason, LPARAM milliseconds);
 
   // What the capture engine asks of its main window.
   HWND MainWindow() const override { return hwnd_; }
@@ -73,6 +76,8 @@ public:
 
   // Ctrl+F6, held while a recording runs.
   SnapshotHotKey snapshotHotKey;
+  // Whether Vistrel ended the screen recording on its own, why, and how long its files are.
+  ScreenRecordingWatch screenRecording;
 
   // What the teacher sees of the recording: title, notification icon, badge, meter, disk line.
   RecordingStatus status;

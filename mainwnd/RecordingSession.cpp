@@ -70,6 +70,7 @@ void MainDialog::StartRecording() {
   engine.ConnectRecordingGraph(videoOutputPath);
   engine.StartRecordingGraph();
 
+  screenRecording.Begin();
   StartScreenRecorder();
   recordingStartTime = time(nullptr);
   engine.capturing = 1;
@@ -107,7 +108,7 @@ void MainDialog::StopRecording() {
     status.Detach();
     OnStop();
     WaitForScreenFile();
-    LessonDuration(CurrentLessonDir, static_cast<long>(time(nullptr) - recordingStartTime));
+    LessonDuration(CurrentLessonDir, screenRecording.LessonSeconds(static_cast<long>(time(nullptr) - recordingStartTime)));
     WriteScreenPartsScript(CurrentLessonDir);
     ExitProcess(0);
   }
@@ -125,13 +126,22 @@ void MainDialog::StopRecording() {
 
   OnStop();
   engine.screenWriter.EndWriting();
-  LessonDuration(CurrentLessonDir, static_cast<long>(time(nullptr) - recordingStartTime));
+  // A screen recording that ended on its own gives the lesson the length its files cover.
+  LessonDuration(CurrentLessonDir, screenRecording.LessonSeconds(static_cast<long>(time(nullptr) - recordingStartTime)));
   // A long recording was kept as several screen files; its course page lists them in order.
   WriteScreenPartsScript(CurrentLessonDir);
   FillLessonList();
   status.UpdateRoom(settings.SaveDir);
   SetForegroundWindow(hwnd_);
   if (soundless) status.ReportSoundlessRecording();
+}
+
+void MainDialog::OnScreenRecordingEnded(WPARAM reason, LPARAM milliseconds) {
+  // Only the recording that runs is concerned: Vistrel posts nothing for a run it was asked to
+  // stop, so a message that arrives after the stop belongs to a run that had just ended anyway.
+  if (!engine.capturing) return;
+  // The camera goes on recording; the stop will give the lesson the screen files' length.
+  screenRecording.EndedOnItsOwn(reason, milliseconds);
 }
 
 void MainDialog::RequestSnapshot() {

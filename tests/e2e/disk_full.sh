@@ -61,7 +61,14 @@ duration=$(e2e_duration "$screen")
 awk -v d="$duration" 'BEGIN { exit !(d >= 2.5) }' || e2e_fail "screen.avi keeps only $duration s of the recording"
 [ -z "$(find "$lesson/html" -name '*.recovery.ini')" ] || e2e_fail "the finished recording left its recovery record"
 kill -0 "$E2E_PID" 2>/dev/null || e2e_fail "Lumora ended when the disk filled up"
-echo "disk filled during the recording: screen.avi whole with $duration s; $boxes notice box(es) of the camera recording"
+# Lumora learnt that the screen recording ended with the disk full: the lesson's length is the
+# screen file's, not the time until the stop.
+recorded=$(tr -d '\r' <"$lesson/html/time.ini" 2>/dev/null | sed -n 's/^time=//p')
+[[ "$recorded" =~ ^([0-9]+):([0-9]{2}):([0-9]{2})$ ]] || e2e_fail "no length in time.ini ('$recorded')"
+seconds=$((10#${BASH_REMATCH[1]} * 3600 + 10#${BASH_REMATCH[2]} * 60 + 10#${BASH_REMATCH[3]}))
+e2e_near "$seconds" "$duration" 1 || e2e_fail "time.ini says $recorded, but screen.avi holds $duration s"
+echo "disk filled during the recording: screen.avi whole with $duration s, time.ini $recorded;" \
+     "$boxes notice box(es) of the camera recording"
 rm -f "$disk"/filler-*
 
 # 2. Killed, then started on a full disk, then started with room again.
