@@ -151,6 +151,11 @@ e2e_dialog() {
   printf '%s\n' "$out" | tr -d '\r' | iconv -f GBK -t UTF-8
 }
 
+# The rows of the main window's lesson list, one a line, in UTF-8.
+e2e_rows() {
+  wine "$LUMORA_BUILD/testbin/post_to_lumora.exe" rows 2>/dev/null | tr -d '\r' | iconv -f GBK -t UTF-8
+}
+
 # Clicks the middle of a dialog's control with the mouse, as a user would.
 e2e_click_control() {  # <caption> <control id> [x offset from the control's left]
   local x y w h
