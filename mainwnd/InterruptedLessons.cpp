@@ -9,6 +9,7 @@
 #include "recorder/recovery/RecoveryRecord.h"
 
 #include <windows.h>
+#include <algorithm>
 
 namespace {
 bool HasDuration(const std::string& htmlDir) {
@@ -90,12 +91,12 @@ std::vector<RecoveredLesson> RecoverLessons(const std::vector<InterruptedLesson>
     size_t first = recovered.size();
     bool usable = false, settled = true;
     for (size_t i = 0; i < lesson.records.size(); ++i) {
-      // The lesson's percent runs over its records in turn.
+      // The lesson's percent runs over its records in turn; 100 is told once its length is written.
       if (progress) {
         const int done = static_cast<int>(i * 100 / lesson.records.size());
         const int share = static_cast<int>(100 / lesson.records.size());
         options.progress = [&, done, share](int percent) {
-          stopped = stopped || !progress(lesson.folderName, done + percent * share / 100);
+          stopped = stopped || !progress(lesson.folderName, std::min(99, done + percent * share / 100));
           return !stopped;
         };
       }

@@ -48,6 +48,9 @@ void MainDialog::StartRecording() {
   // With little room on the disk the teacher decides first; No records nothing.
   if (!status.ConfirmRoomToRecord(settings.SaveDir)) return;
   ShowWindow(hwnd_, SW_MINIMIZE);
+  // A repair of earlier lessons waits while the recording runs: it takes no disk or processor
+  // time from it.
+  repairWorker.Pause();
 
   LessonOutputs outputs = PrepareLessonOutputs(settings.SaveDir, moduleDirectory);
   videoOutputPath = outputs.videoOutputPath;
@@ -65,6 +68,7 @@ void MainDialog::StartRecording() {
     engine.TearDownGraph();
     engine.BuildPreviewGraph();
     SetRecordButtonLook(false);
+    repairWorker.Resume();
     return;
   }
   engine.ConnectRecordingGraph(videoOutputPath);
@@ -132,6 +136,7 @@ void MainDialog::StopRecording() {
   WriteScreenPartsScript(CurrentLessonDir);
   FillLessonList();
   status.UpdateRoom(settings.SaveDir);
+  repairWorker.Resume();
   SetForegroundWindow(hwnd_);
   if (soundless) status.ReportSoundlessRecording();
 }

@@ -86,7 +86,7 @@ before=$(sha1sum <"$killed/html/screen.avi")
 fill_to 200
 e2e_start
 main=$(e2e_wait_main_window)
-sleep 3
+e2e_wait_repair_done || e2e_fail "the repair at the start on a full disk did not end"
 [ "$(sha1sum <"$killed/html/screen.avi")" = "$before" ] || e2e_fail "the start on a full disk changed screen.avi"
 [ -f "$record" ] || e2e_fail "the start on a full disk removed the recovery record"
 ! grep -qi '^Handled=' "$record" || e2e_fail "the start on a full disk gave the repair up: $(grep -i '^Handled=' "$record")"
@@ -99,7 +99,7 @@ e2e_wait_exit 60 || e2e_fail "Lumora did not end after Yes"
 rm -f "$disk"/filler-*
 e2e_start
 main=$(e2e_wait_main_window)
-sleep 3
+e2e_wait_repair_done || e2e_fail "the repair at the start with room did not end"
 if ! decodes "$killed/html/screen.avi"; then
   ls -l "$killed/html" >&2
   df -k "$disk" >&2
