@@ -28,6 +28,15 @@ row=$(row_of 20240501)
 echo "window up during the repair; the row shows: $row"
 e2e_screenshot startup-repair-running
 
+# The lesson under repair is chosen in the list, but is not packed until its recording is whole.
+read -r lx ly lw lh < <(e2e_dialog "Lumora会议记录系统" rect 1082) || e2e_fail "no lesson list"
+xdotool mousemove $((lx + 40)) $((ly + 9)) click 1
+sleep 0.5
+e2e_post command 1086
+sleep 2
+[ -z "$(xdotool search --onlyvisible --name '^加密$' 2>/dev/null)" ] || e2e_fail "a lesson under repair was offered for packing"
+[ -f "$record" ] || e2e_fail "the repair ended before the package command was tried"
+
 # 2. The repair ends on its own; the row then shows the length.
 for ((i = 0; i < 600; i++)); do [ -f "$record" ] || break; sleep 0.5; done
 [ ! -f "$record" ] || e2e_fail "the repair did not end within 5 minutes"
@@ -40,6 +49,13 @@ done
 [[ "$row" == *")01:00:00" ]] || e2e_fail "after the repair the row does not show the hour recorded: '$row'"
 errors=$(ffmpeg -v error -xerror -i "$large/html/screen.avi" -f null - 2>&1) && [ -z "$errors" ] ||
   e2e_fail "the repaired screen.avi does not decode: $errors"
+# Now it is packed as any other lesson (the chosen row is the same lesson after the refill).
+xdotool mousemove $((lx + 40)) $((ly + 9)) click 1
+sleep 0.5
+e2e_post command 1086
+package=$(e2e_wait_window '^加密$' 20) || e2e_fail "the repaired lesson cannot be packed"
+e2e_key "$package" Escape
+e2e_wait_window_gone '^加密$' 20 || e2e_fail "the package dialog did not close"
 echo "repaired ($(e2e_duration "$large/html/screen.avi") s of recording)" \
      "$(awk -v a="$appeared" -v b="$repaired" 'BEGIN { printf "%.1f", b - a }') s after the window came up;" \
      "the row shows: $row"
