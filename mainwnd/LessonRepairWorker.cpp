@@ -24,11 +24,7 @@ void LessonRepairWorker::Start(HWND window, std::vector<InterruptedLesson> lesso
     std::lock_guard<std::mutex> hold(lock_);
     pending_.clear();
     running_ = false;
-    return;
   }
-  // The repair gives way to everything the teacher does: lower processor and disk priority.
-  if (!SetThreadPriority(thread_.Get(), THREAD_MODE_BACKGROUND_BEGIN))
-    SetThreadPriority(thread_.Get(), THREAD_PRIORITY_BELOW_NORMAL);
 }
 
 void LessonRepairWorker::Pause() {
@@ -96,6 +92,10 @@ bool LessonRepairWorker::Report(const std::string& folderName, int percent) {
 
 DWORD WINAPI LessonRepairWorker::Run(void* self) {
   auto& worker = *static_cast<LessonRepairWorker*>(self);
+  // The repair gives way to everything the teacher does: lower processor and disk priority (a
+  // thread can enter the background mode only itself).
+  if (!SetThreadPriority(GetCurrentThread(), THREAD_MODE_BACKGROUND_BEGIN))
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
   std::vector<RecoveredLesson> results =
       RecoverLessons(worker.lessons_, [&worker](const std::string& folderName, int percent) {
         return worker.Report(folderName, percent);
