@@ -85,6 +85,8 @@ std::vector<RecoveredLesson> RecoverLessons(const std::vector<InterruptedLesson>
   for (const InterruptedLesson& lesson : lessons) {
     if (stopped) break;
     if (lesson.records.empty()) {
+      // Reading the parts' lengths waits like a repair while a recording runs.
+      if (progress && !progress(lesson.folderName, 0)) break;
       if (lesson.lengthMissing) WriteMissingLength(lesson, recovered);
       continue;
     }
