@@ -147,6 +147,7 @@ void MainDialog::OnScreenRecordingEnded(WPARAM reason, LPARAM milliseconds) {
   if (!engine.capturing) return;
   // The camera goes on recording; the stop will give the lesson the screen files' length.
   screenRecording.EndedOnItsOwn(reason, milliseconds);
+  status.ScreenCaptureEnded(screenRecording.Reason());
 }
 
 void MainDialog::RequestSnapshot() {

@@ -50,6 +50,9 @@ start_recording "$main"
 wiggle 15
 fill_to 2500
 wiggle 15
+# Lumora learns at once that the screen recording ended, and says so while the camera records on.
+title=$(e2e_wait_title '屏幕录制已停止' 20) || e2e_fail "Lumora did not learn that the screen recording ended"
+e2e_wait_balloon '磁盘空间已满' 15 || e2e_fail "no balloon tells that the disk is full"
 e2e_screenshot disk-full-recording
 boxes=$(answer_boxes)
 e2e_post command 1002 || e2e_fail "could not post the stop command"
@@ -67,7 +70,7 @@ recorded=$(tr -d '\r' <"$lesson/html/time.ini" 2>/dev/null | sed -n 's/^time=//p
 [[ "$recorded" =~ ^([0-9]+):([0-9]{2}):([0-9]{2})$ ]] || e2e_fail "no length in time.ini ('$recorded')"
 seconds=$((10#${BASH_REMATCH[1]} * 3600 + 10#${BASH_REMATCH[2]} * 60 + 10#${BASH_REMATCH[3]}))
 e2e_near "$seconds" "$duration" 1 || e2e_fail "time.ini says $recorded, but screen.avi holds $duration s"
-echo "disk filled during the recording: screen.avi whole with $duration s, time.ini $recorded;" \
+echo "disk filled during the recording: title '$title'; screen.avi whole with $duration s, time.ini $recorded;" \
      "$boxes notice box(es) of the camera recording"
 rm -f "$disk"/filler-*
 
