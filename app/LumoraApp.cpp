@@ -1,5 +1,6 @@
 #include "app/LumoraApp.h"
 
+#include "app/SingleInstance.h"
 #include "app/StartUp.h"
 #include "app/TitleOverlayRegistration.h"
 #include "framework/MessageBox.h"
@@ -15,6 +16,12 @@ LumoraApp theApp;
 LumoraApp& TheApp() { return theApp; }
 
 BOOL LumoraApp::InitInstance() {
+  // A second Lumora of the same user shows the first one and ends before it touches anything.
+  static SingleInstance instance;
+  if (!instance.Claim()) {
+    BringMainWindowToFront();
+    return FALSE;
+  }
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   try {

@@ -77,6 +77,26 @@ std::string LessonList::SelectedFolderName(HWND listView) const {
   return folderNames_[static_cast<size_t>(item.lParam)];
 }
 
+void LessonList::ShowRowState(HWND listView, const std::string& saveDir, const std::string& folderName,
+                              const std::string& state) const {
+  for (size_t index = 0; index < folderNames_.size(); ++index) {
+    if (folderNames_[index] != folderName) continue;
+    // The row is found by the folder index it keeps, whatever its place.
+    LVFINDINFOA find{};
+    find.flags = LVFI_PARAM;
+    find.lParam = static_cast<LPARAM>(index);
+    int row = static_cast<int>(SendMessageA(listView, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+    if (row < 0) return;
+    LessonEntry lesson{folderName, state.empty() ? ReadDuration(saveDir, folderName) : state};
+    std::string text = LessonRowText(index + 1, lesson);
+    LVITEMA item{};
+    item.iSubItem = 0;
+    item.pszText = &text[0];
+    SendMessageA(listView, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return;
+  }
+}
+
 std::string LessonFolderPath(const std::string& saveDir, const std::string& folderName) {
   return Format("%s\\%s", saveDir.c_str(), folderName.c_str());
 }

@@ -26,6 +26,10 @@ public:
   void Fill(HWND listView, const std::string& saveDir);
   // The folder name of the list view's selected row, or empty when no row is selected.
   std::string SelectedFolderName(HWND listView) const;
+  // Shows `state` in place of the length in the row of `folderName` (a lesson under repair), or,
+  // with an empty state, the length its time.ini holds now. Nothing when no row is that lesson's.
+  void ShowRowState(HWND listView, const std::string& saveDir, const std::string& folderName,
+                    const std::string& state) const;
   const std::vector<std::string>& FolderNames() const { return folderNames_; }
 
 private:

@@ -9,6 +9,7 @@
 #include "recorder/recovery/RecoveryRecord.h"
 
 #include <windows.h>
+#include <algorithm>
 
 namespace {
 bool HasDuration(const std::string& htmlDir) {
@@ -38,48 +39,93 @@ std::vector<std::string> RecordsIn(const std::string& htmlDir) {
   } while (FindNextFileA(search.Get(), &found));
   return records;
 }
+
+// Settled: nothing about the record will change at a later start.
+bool Settled(RepairOutcome outcome) {
+  return outcome != RepairOutcome::Busy && outcome != RepairOutcome::NoRoom && outcome != RepairOutcome::TryAgain;
+}
+
+// A stop on a full disk could not write the length of a recording that ended whole; it gets
+// the length its files cover once the disk has room.
+void WriteMissingLength(const InterruptedLesson& lesson, std::vector<RecoveredLesson>& recovered) {
+  long seconds = RecordingSeconds(lesson.htmlDir);
+  if (seconds <= 0) return;
+  LessonDuration(lesson.htmlDir, seconds);
+  RecoveredLesson result;
+  result.folderName = lesson.folderName;
+  result.report.outcome = RepairOutcome::AlreadyComplete;
+  result.durationWritten = true;
+  recovered.push_back(result);
+}
 }  // namespace
 
-std::vector<RecoveredLesson> RecoverInterruptedLessons(const std::string& saveDir) {
+std::vector<InterruptedLesson> FindInterruptedLessons(const std::string& saveDir) {
+  std::vector<InterruptedLesson> lessons;
+  for (const LessonEntry& entry : FindLessons(saveDir)) {
+    InterruptedLesson lesson;
+    lesson.folderName = entry.folderName;
+    lesson.htmlDir = LessonFolderPath(saveDir, entry.folderName) + "\\html";
+    lesson.records = RecordsIn(lesson.htmlDir);
+    lesson.lengthMissing = entry.duration.empty();
+    if (!lesson.records.empty() || lesson.lengthMissing) lessons.push_back(std::move(lesson));
+  }
+  return lessons;
+}
+
+std::vector<RecoveredLesson> RecoverLessons(const std::vector<InterruptedLesson>& lessons,
+                                            const LessonRepairProgress& progress) {
+  // A run's sound file can be named by records of several lessons (a copied lesson): it goes
+  // only when no record anywhere still wants it.
+  RepairOptions options;
+  for (const InterruptedLesson& lesson : lessons)
+    options.pendingRecords.insert(options.pendingRecords.end(), lesson.records.begin(), lesson.records.end());
+
   std::vector<RecoveredLesson> recovered;
-  for (const LessonEntry& lesson : FindLessons(saveDir)) {
-    std::string htmlDir = LessonFolderPath(saveDir, lesson.folderName) + "\\html";
-    size_t first = recovered.size();
-    bool usable = false;
-    for (const std::string& record : RecordsIn(htmlDir)) {
-      RecoveredLesson result;
-      result.folderName = lesson.folderName;
-      result.report = RepairRecording(record);
-      RepairOutcome outcome = result.report.outcome;
-      usable = usable || outcome == RepairOutcome::Repaired || outcome == RepairOutcome::AlreadyComplete;
-      recovered.push_back(result);
-    }
-    if (first == recovered.size()) {
-      // A stop on a full disk could not write the length of a recording that ended whole; it
-      // gets the length its files cover once the disk has room.
-      if (lesson.duration.empty()) {
-        long seconds = RecordingSeconds(htmlDir);
-        if (seconds > 0) {
-          LessonDuration(htmlDir, seconds);
-          RecoveredLesson result;
-          result.folderName = lesson.folderName;
-          result.report.outcome = RepairOutcome::AlreadyComplete;
-          result.durationWritten = true;
-          recovered.push_back(result);
-        }
-      }
+  bool stopped = false;
+  for (const InterruptedLesson& lesson : lessons) {
+    if (stopped) break;
+    if (lesson.records.empty()) {
+      // Reading the parts' lengths waits like a repair while a recording runs.
+      if (progress && !progress(lesson.folderName, 0)) break;
+      if (lesson.lengthMissing) WriteMissingLength(lesson, recovered);
       continue;
     }
+    size_t first = recovered.size();
+    bool usable = false, settled = true;
+    for (size_t i = 0; i < lesson.records.size(); ++i) {
+      // The lesson's percent runs over its records in turn; 100 is told once its length is written.
+      if (progress) {
+        const int done = static_cast<int>(i * 100 / lesson.records.size());
+        const int share = static_cast<int>(100 / lesson.records.size());
+        options.progress = [&, done, share](int percent) {
+          stopped = stopped || !progress(lesson.folderName, std::min(99, done + percent * share / 100));
+          return !stopped;
+        };
+      }
+      RecoveredLesson result;
+      result.folderName = lesson.folderName;
+      result.report = RepairRecording(lesson.records[i], options);
+      RepairOutcome outcome = result.report.outcome;
+      usable = usable || outcome == RepairOutcome::Repaired || outcome == RepairOutcome::AlreadyComplete;
+      settled = settled && Settled(outcome);
+      recovered.push_back(result);
+      if (stopped) break;
+    }
     // A long recording is several files; the page lists all that are now whole.
-    WriteScreenPartsScript(htmlDir);
+    WriteScreenPartsScript(lesson.htmlDir);
     // The stop writes the length; a recording cut off before it gets the length its parts cover,
-    // once every part has been repaired.
-    if (usable && !HasDuration(htmlDir)) {
-      long seconds = RecordingSeconds(htmlDir);
+    // once every part is settled (one that waits for the next start would be left out for good).
+    if (usable && settled && !stopped && !HasDuration(lesson.htmlDir)) {
+      long seconds = RecordingSeconds(lesson.htmlDir);
       if (seconds == 0) seconds = recovered[first].report.Seconds();
-      LessonDuration(htmlDir, seconds);
+      LessonDuration(lesson.htmlDir, seconds);
       recovered[first].durationWritten = true;
     }
+    if (progress && !stopped) progress(lesson.folderName, 100);
   }
   return recovered;
+}
+
+std::vector<RecoveredLesson> RecoverInterruptedLessons(const std::string& saveDir) {
+  return RecoverLessons(FindInterruptedLessons(saveDir));
 }

@@ -1,6 +1,7 @@
 #include "mainwnd/MainDialog.h"
 
 #include "app/Help.h"
+#include "app/SingleInstance.h"
 #include "capture/CaptureMessages.h"
 #include "framework/App.h"
 #include "framework/MessageBox.h"
@@ -46,6 +47,8 @@ MainDialog::MainDialog(std::string appModuleDirectory, int appLanguage)
   OnCommand(IDC_EXIT, [this] { SendMessageA(hwnd_, WM_CLOSE, 0, 0); });
   OnCommand(IDC_EDIT_SUBJECT, [this] { EditSubject(); });
   OnCommand(IDC_PACKAGE, [this] {
+    // A lesson still under repair is packed once its recording is whole.
+    if (LessonUnderRepair(selectedLessonFolder)) return (void)MessageBeep(MB_ICONEXCLAMATION);
     RunPackageCommand(hwnd_, Item(IDC_LESSON_LIST), selectedLessonFolder, moduleDirectory);
   });
 
@@ -62,6 +65,14 @@ MainDialog::MainDialog(std::string appModuleDirectory, int appLanguage)
     return 0;
   });
   OnMessage(WM_QUERYDRAGICON, [this](WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(appIcon); });
+  OnMessage(ScreenRecordingWatch::Message(), [this](WPARAM wp, LPARAM lp) -> LRESULT {
+    OnScreenRecordingEnded(wp, lp);
+    return 0;
+  });
+  OnMessage(LessonRepairWorker::Message(), [this](WPARAM wp, LPARAM) -> LRESULT {
+    OnLessonRepairNews(wp);
+    return 0;
+  });
 
   // The recording status: its timer, its notification icon, and Explorer's restart.
   OnMessage(WM_TIMER, [this](WPARAM wp, LPARAM) -> LRESULT {
@@ -90,6 +101,7 @@ MainDialog::MainDialog(std::string appModuleDirectory, int appLanguage)
 }
 
 MainDialog::~MainDialog() {
+  repairWorker.Stop();
   if (MainWindowHandle == hwnd_) MainWindowHandle = nullptr;
 }
 
@@ -105,8 +117,9 @@ BOOL MainDialog::OnInitDialog() {
   editButton.SubclassDlgItem(IDC_EDIT_SUBJECT, hwnd_);
   if (WinApp* app = WinApp::Current()) app->mainWindow = hwnd_;
 
-  // 2. Caption.
+  // 2. Caption; a second Lumora finds this window by its mark, whatever the caption shows.
   SetWindowTextA(hwnd_, "Lumora会议记录系统");
+  MarkMainWindow(hwnd_);
 
   // 3. Settings, devices, buttons, list and size; without Setup.ini the window stays bare.
   SetupMainWindow();
@@ -195,12 +208,10 @@ BOOL MainDialog::SetupMainWindow() {
   // 11. Window size, keeping its place.
   SetWindowPos(hwnd_, nullptr, 0, 0, kWindowWidth, kWindowHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-  // 12. Lessons whose screen recording was cut off are repaired first, so that they are listed
-  // with their length.
-  SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-  RecoverInterruptedLessons(settings.SaveDir);
-  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+  // 12. The lessons; those whose screen recording was cut off are repaired behind the window,
+  // their rows showing how far the repair is, and listed with their length when it is done.
   FillLessonList();
+  StartLessonRepair();
   return TRUE;
 }
 
@@ -208,7 +219,11 @@ void MainDialog::ShowStartSubject() {
   currentSubjectPath = ShowStartupSubject(Item(IDC_SUBJECT), settings.SaveDir, moduleDirectory);
 }
 
-void MainDialog::FillLessonList() { lessonRows.Fill(Item(IDC_LESSON_LIST), settings.SaveDir); }
+void MainDialog::FillLessonList() {
+  lessonRows.Fill(Item(IDC_LESSON_LIST), settings.SaveDir);
+  shownRepairStates_.clear();
+  ShowRepairStates();
+}
 
 void MainDialog::ShowLessonSubject() {
   ::ShowLessonSubject(Item(IDC_LESSON_LIST), lessonRows, settings.SaveDir, Item(IDC_SUBJECT),
@@ -216,6 +231,10 @@ void MainDialog::ShowLessonSubject() {
 }
 
 void MainDialog::OpenLessonPage() {
+  // A lesson still under repair opens once its recording is whole.
+  const std::string folderName = lessonRows.SelectedFolderName(Item(IDC_LESSON_LIST));
+  if (!folderName.empty() && LessonUnderRepair(LessonFolderPath(settings.SaveDir, folderName)))
+    return (void)MessageBeep(MB_ICONEXCLAMATION);
   ::OpenLessonPage(Item(IDC_LESSON_LIST), lessonRows, settings.SaveDir, hwnd_);
 }
 
@@ -277,6 +296,9 @@ void MainDialog::ConfirmExit() {
   // now would cut it. A recording that still runs is given up, as the question warned.
   if (!engine.capturing) WaitForScreenFile();
   status.Detach();
+  // A repair still running stops at its next read and goes on at the next start.
+  StopLessonRepair();
+  UnmarkMainWindow(hwnd_);
   EndDialog(IDCANCEL);
 }
 

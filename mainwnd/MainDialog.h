@@ -7,10 +7,13 @@
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
 #include "lessons/LessonList.h"
+#include "mainwnd/LessonRepairWorker.h"
 #include "mainwnd/RecordingStatus.h"
+#include "mainwnd/ScreenRecordingWatch.h"
 #include "mainwnd/SnapshotHotKey.h"
 #include "resources/resource.h"
 
+#include <map>
 #include <string>
 
 class MainDialog : public Dialog, public CaptureHost {
@@ -52,6 +55,17 @@ public:
   // Waits, with the wait cursor and a time limit, until Vistrel has finished screen.avi; the
   // window keeps being painted meanwhile.
   void WaitForScreenFile();
+  // VistrelCaptureEnded: the screen recording ended on its own while the camera records on.
+  void OnScreenRecordingEnded(WPARAM reason, LPARAM milliseconds);
+
+  // The repair of lessons cut off earlier, on its worker thread once the window is up.
+  void StartLessonRepair();
+  // The worker's news: the rows of lessons under repair show how far they are; at the end the
+  // list is filled again.
+  void OnLessonRepairNews(WPARAM news);
+  // Whether the lesson folder (a full path) is still waiting for its repair or under it; such a
+  // lesson is neither packed nor opened until then.
+  bool LessonUnderRepair(const std::string& lessonFolder) const;
 
   // What the capture engine asks of its main window.
   HWND MainWindow() const override { return hwnd_; }
@@ -73,6 +87,10 @@ public:
 
   // Ctrl+F6, held while a recording runs.
   SnapshotHotKey snapshotHotKey;
+  // Whether Vistrel ended the screen recording on its own, why, and how long its files are.
+  ScreenRecordingWatch screenRecording;
+  // The start-up repair of interrupted lessons.
+  LessonRepairWorker repairWorker;
 
   // What the teacher sees of the recording: title, notification icon, badge, meter, disk line.
   RecordingStatus status;
@@ -103,6 +121,14 @@ private:
   void StopRecording();
   LRESULT OnControlColour(UINT msg, WPARAM wp, LPARAM lp);
   LRESULT OnPaint();
+  // Puts the repair's state into the rows of the lessons it concerns.
+  void ShowRepairStates();
+  // Stops the repair at the exit, keeping the window painted meanwhile.
+  void StopLessonRepair();
+
+  // The save folder the repair works in, and the states its rows show now.
+  std::string repairSaveDir_;
+  std::map<std::string, int> shownRepairStates_;
 
   std::string appModuleDirectory_;
   int appLanguage_;

@@ -48,6 +48,9 @@ void MainDialog::StartRecording() {
   // With little room on the disk the teacher decides first; No records nothing.
   if (!status.ConfirmRoomToRecord(settings.SaveDir)) return;
   ShowWindow(hwnd_, SW_MINIMIZE);
+  // A repair of earlier lessons waits while the recording runs: it takes no disk or processor
+  // time from it.
+  repairWorker.Pause();
 
   LessonOutputs outputs = PrepareLessonOutputs(settings.SaveDir, moduleDirectory);
   videoOutputPath = outputs.videoOutputPath;
@@ -65,11 +68,13 @@ void MainDialog::StartRecording() {
     engine.TearDownGraph();
     engine.BuildPreviewGraph();
     SetRecordButtonLook(false);
+    repairWorker.Resume();
     return;
   }
   engine.ConnectRecordingGraph(videoOutputPath);
   engine.StartRecordingGraph();
 
+  screenRecording.Begin();
   StartScreenRecorder();
   recordingStartTime = time(nullptr);
   engine.capturing = 1;
@@ -107,7 +112,7 @@ void MainDialog::StopRecording() {
     status.Detach();
     OnStop();
     WaitForScreenFile();
-    LessonDuration(CurrentLessonDir, static_cast<long>(time(nullptr) - recordingStartTime));
+    LessonDuration(CurrentLessonDir, screenRecording.LessonSeconds(static_cast<long>(time(nullptr) - recordingStartTime)));
     WriteScreenPartsScript(CurrentLessonDir);
     ExitProcess(0);
   }
@@ -125,13 +130,24 @@ void MainDialog::StopRecording() {
 
   OnStop();
   engine.screenWriter.EndWriting();
-  LessonDuration(CurrentLessonDir, static_cast<long>(time(nullptr) - recordingStartTime));
+  // A screen recording that ended on its own gives the lesson the length its files cover.
+  LessonDuration(CurrentLessonDir, screenRecording.LessonSeconds(static_cast<long>(time(nullptr) - recordingStartTime)));
   // A long recording was kept as several screen files; its course page lists them in order.
   WriteScreenPartsScript(CurrentLessonDir);
   FillLessonList();
   status.UpdateRoom(settings.SaveDir);
+  repairWorker.Resume();
   SetForegroundWindow(hwnd_);
   if (soundless) status.ReportSoundlessRecording();
+}
+
+void MainDialog::OnScreenRecordingEnded(WPARAM reason, LPARAM milliseconds) {
+  // Only the recording that runs is concerned: Vistrel posts nothing for a run it was asked to
+  // stop, so a message that arrives after the stop belongs to a run that had just ended anyway.
+  if (!engine.capturing) return;
+  // The camera goes on recording; the stop will give the lesson the screen files' length.
+  screenRecording.EndedOnItsOwn(reason, milliseconds);
+  status.ScreenCaptureEnded(screenRecording.Reason());
 }
 
 void MainDialog::RequestSnapshot() {

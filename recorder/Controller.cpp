@@ -14,25 +14,71 @@
 #include "recorder/audio/WaveIn.h"
 
 #include <cstring>
+#include <memory>
+#include <mutex>
 
 namespace {
 UniqueHandle captureIdle;
+// The sound devices and the microphone's writer serve one capture run at a time: an auto-reset
+// event, set while no run holds them.
+UniqueHandle soundFree;
 
-void MarkCaptureRunning() {
-  if (captureIdle) ResetEvent(captureIdle.Get());
+// Capture threads that run, finishing ones included; the completion event is set at none.
+std::mutex runningLock;
+int runningThreads = 0;
+
+void ThreadStarts() {
+  std::lock_guard<std::mutex> hold(runningLock);
+  if (runningThreads++ == 0 && captureIdle) ResetEvent(captureIdle.Get());
 }
 
-void MarkCaptureIdle() {
-  if (captureIdle) SetEvent(captureIdle.Get());
+void ThreadEnds() {
+  std::lock_guard<std::mutex> hold(runningLock);
+  if (--runningThreads == 0 && captureIdle) SetEvent(captureIdle.Get());
 }
 
-// A detached capture thread on the current state; false when none could be made.
-bool LaunchCaptureThread() {
-  HANDLE thread = CreateThread(nullptr, 0, CaptureThread, nullptr, 0, nullptr);
-  if (!thread) return false;
+DWORD WINAPI CaptureThreadFor(void* parameter) {
+  // The thread holds its recording's state until it ends, whatever the host begins meanwhile.
+  std::unique_ptr<std::shared_ptr<RecorderState>> state(static_cast<std::shared_ptr<RecorderState>*>(parameter));
+  WorkFor(state->get());
+  CaptureThread(nullptr);
+  WorkFor(nullptr);
+  state.reset();
+  ThreadEnds();
+  return 0;
+}
+
+// A detached capture thread for `state`; false when none could be made.
+bool LaunchCaptureThread(std::shared_ptr<RecorderState> state) {
+  ThreadStarts();
+  auto* parameter = new std::shared_ptr<RecorderState>(std::move(state));
+  HANDLE thread = CreateThread(nullptr, 0, CaptureThreadFor, parameter, 0, nullptr);
+  if (!thread) {
+    delete parameter;
+    ThreadEnds();
+    return false;
+  }
   SetThreadPriority(thread, THREAD_PRIORITY_NORMAL);
   CloseHandle(thread);
   return true;
+}
+
+// Waits for the run before to let go of the sound; false when it does not in time.
+bool TakeSound() {
+  return !soundFree || WaitForSingleObject(soundFree.Get(), kSoundHandOverMs) == WAIT_OBJECT_0;
+}
+
+void ReleaseSound() {
+  if (soundFree) SetEvent(soundFree.Get());
+}
+
+// The run ends without a stop. Unless the host asked for the stop meanwhile, its window learns
+// why and how long the recording's files are (the host may go on with its own recording).
+void EndOnItsOwn(VistrelCaptureEnd reason, DWORD rate) {
+  RecorderState& state = Recorder();
+  if (state.recording.exchange(0) != 1 || !state.callbackWindow) return;
+  const uint64_t milliseconds = rate ? state.coveredPositions * 1000 / rate : 0;
+  PostMessageA(state.callbackWindow, CaptureEndedMessage(), reason, static_cast<LPARAM>(milliseconds));
 }
 
 void ReadScreenSize(RecorderState& state) {
@@ -79,27 +125,30 @@ void StopSound(AudioMode mode) {
 bool CreateCaptureIdleEvent() {
   std::string name = VistrelIdleEventName(GetCurrentProcessId());
   captureIdle.Reset(CreateEventA(nullptr, TRUE, TRUE, name.c_str()));
-  return captureIdle.Valid();
+  soundFree.Reset(CreateEventA(nullptr, FALSE, TRUE, nullptr));
+  return captureIdle.Valid() && soundFree.Valid();
 }
 
-void CloseCaptureIdleEvent() { captureIdle.Reset(); }
+void CloseCaptureIdleEvent() {
+  captureIdle.Reset();
+  soundFree.Reset();
+}
 
 bool WaitForCaptureIdle(DWORD timeoutMs) {
   return !captureIdle || WaitForSingleObject(captureIdle.Get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
-bool EndPreviousRun(DWORD waitMs, DWORD stopWaitMs) {
-  if (WaitForCaptureIdle(waitMs)) return true;
-  // A run that nobody stopped would keep the host waiting for ever: it ends here, with its file.
-  RequestStop();
-  return WaitForCaptureIdle(stopWaitMs);
+UINT CaptureEndedMessage() {
+  static const UINT message = RegisterWindowMessageA(kVistrelCaptureEndedMessage);
+  return message;
 }
 
 void OnRecord(HWND callbackWindow, const char* outputPath, int audioSource) {
-  // The capture thread reads this state until it ends; a new recording waits for it. A run that
-  // is still busy after its stop shares nothing with a new one: this recording is not started.
-  if (!EndPreviousRun(kPreviousRunWaitMs, kPreviousRunStopWaitMs)) return;
-  RecorderState& state = Recorder();
+  // A run that nobody stopped ends here. It finishes its files on its own thread, with its own
+  // state, while this recording starts at once with a new one: neither waits for the other, and
+  // neither writes into the other's files.
+  RequestStop();
+  RecorderState& state = BeginRecordingState();
   state.callbackWindow = callbackWindow;
   if (audioSource == AudioMicrophone) {
     PrepareMicrophoneAudio();
@@ -107,10 +156,6 @@ void OnRecord(HWND callbackWindow, const char* outputPath, int audioSource) {
     PrepareSystemSoundAudio();
   }
   strncpy(state.outputPath, outputPath ? outputPath : "", kOutputPathBytes - 1);
-  state.partNumber = 1;
-  state.runNumber = 1;
-  state.recordedParts.clear();
-  state.framesWritten = 0;
   state.outputPath[kOutputPathBytes - 1] = '\0';
   ReadScreenSize(state);
   state.captureRectangle = {0, 0, state.screenWidth - 1, state.screenHeight - 1};
@@ -125,8 +170,7 @@ void StartCapture() {
   RecorderState& state = Recorder();
   ReadScreenSize(state);
   state.recording = 1;
-  MarkCaptureRunning();
-  if (!LaunchCaptureThread()) MarkCaptureIdle();
+  LaunchCaptureThread(state.shared_from_this());
 }
 
 bool IsCompressorFailure(HRESULT result) {
@@ -144,24 +188,19 @@ bool RestartCapture(HRESULT failure) {
   if (IsCompressorFailure(failure)) state.ownCompressor = true;
   ++state.runNumber;
   ReadScreenSize(state);
-  MarkCaptureRunning();
-  if (LaunchCaptureThread()) return true;
-  MarkCaptureIdle();
-  return false;
+  return LaunchCaptureThread(state.shared_from_this());
 }
 
 void RequestStop() { Recorder().recording = 0; }
 
 DWORD WINAPI CaptureThread(void*) {
-  bool successorStarted = false;
   if (ChooseTempVideoPath()) {
     const CaptureRectangle& r = Recorder().captureRectangle;
-    successorStarted = RunCapture(r.left, r.top, r.Width(), r.Height(), kStreamRate);
+    RunCapture(r.left, r.top, r.Width(), r.Height(), kStreamRate);
   } else {
-    // Nowhere to write: the recording ends as if it had been stopped.
-    RequestStop();
+    // Nowhere to write: the recording ends.
+    EndOnItsOwn(VistrelEndCannotWrite, kStreamRate);
   }
-  if (!successorStarted) MarkCaptureIdle();
   return 0;
 }
 
@@ -171,20 +210,34 @@ bool RunCapture(int left, int top, int width, int height, DWORD rate) {
   CaptureRectangle rectangle = {left, top, left + width - 1, top + height - 1};
   PartWriter part(rectangle, rate);
   AviSetUp setUp = part.Open();
-  if (setUp == AviSetUp::VideoForWindowsTooOld || setUp == AviSetUp::NoProbeFrame) return false;
+  if (setUp == AviSetUp::VideoForWindowsTooOld || setUp == AviSetUp::NoProbeFrame) {
+    EndOnItsOwn(setUp == AviSetUp::NoProbeFrame ? VistrelEndNoMemory : VistrelEndCannotWrite, rate);
+    return false;
+  }
 
   FrameLoopEnd end = FrameLoopEnd::Stopped;
+  // Only a run that took the sound devices stops them: a run of an earlier recording may still
+  // hold them, and a run that cannot have them in time records its pictures without sound.
+  bool withSound = false;
   if (setUp == AviSetUp::Ready) {
-    StartSound(mode);
+    withSound = mode != AudioNone && TakeSound();
+    if (withSound) {
+      StartSound(mode);
+    } else {
+      state.tempSoundPath.clear();
+    }
     // The microphone's WAV file is written as it records, so it is recoverable; the MCI device
     // saves its sound only at the stop.
-    part.BeginRecord(mode == AudioMicrophone ? state.tempSoundPath : std::string());
+    part.BeginRecord(withSound && mode == AudioMicrophone ? state.tempSoundPath : std::string());
     end = RunFrameLoop(rectangle, [&part](BITMAPINFOHEADER* frame, uint32_t index) {
       return part.Write(frame, index);
     });
   }
   part.Avi().FreeOptions();
-  StopSound(mode);
+  if (withSound) {
+    StopSound(mode);
+    ReleaseSound();
+  }
   part.Close();
 
   const HRESULT failure = part.Avi().LastResult();
@@ -193,16 +246,21 @@ bool RunCapture(int left, int top, int width, int height, DWORD rate) {
     if (part.FramesInPart() > 0) {
       part.PartDone(true);
       ++state.partNumber;
+    } else {
+      part.DropEmptyPart();
     }
-    // A run whose set-up failed started no sound; the sound path is still an earlier run's.
     if (mode != AudioNone && setUp == AviSetUp::Ready) AttachRunSound();
     if (state.CompressorFallback != kFourccMsvc && RestartCapture(failure)) return true;
-    RequestStop();
+    EndOnItsOwn(setUp != AviSetUp::Ready ? VistrelEndCannotWrite
+                : part.EndReason() == VistrelEndCannotWrite ? VistrelEndCannotWrite
+                                                            : VistrelEndWriteFailed,
+                rate);
     return false;
   }
   // A frame without memory, a next part that could not be begun, or a disk without room for
   // the next frame ends the recording with the frames written so far.
-  if (end != FrameLoopEnd::Stopped) RequestStop();
+  if (end == FrameLoopEnd::OutOfMemory) EndOnItsOwn(VistrelEndNoMemory, rate);
+  if (end == FrameLoopEnd::WriteFailed) EndOnItsOwn(part.EndReason(), rate);
   if (mode != AudioNone) {
     part.PartDone(false);
     AttachRunSound();

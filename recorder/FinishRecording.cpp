@@ -5,6 +5,7 @@
 #include "recorder/RecorderState.h"
 #include "recorder/audio/SoundSection.h"
 #include "recorder/audio/WaveIn.h"
+#include "recorder/recovery/AviCheck.h"
 #include "recorder/recovery/RecordingParts.h"
 #include "recorder/recovery/RecoveryRecord.h"
 
@@ -127,10 +128,19 @@ MergeResult MergeAudioVideo(const std::string& videoPath, const std::string& sou
 
   PAVISTREAM streams[2] = {video.Get(), sound.Get()};
   AVICOMPRESSOPTIONS* options[2] = {&videoOptions, &soundOptions};
-  HRESULT saved = AVISaveVA(finalPath.c_str(), nullptr, PumpMessages, 2, streams, options);
+  // The save and the tidy-up go into a file beside the final one, which takes the final name
+  // only once it reads back whole: a write that breaks off never leaves a damaged final file,
+  // and until the swap the temporary files still hold the whole recording.
+  const std::string merging = MergingPath(finalPath);
+  HRESULT saved = AVISaveVA(merging.c_str(), nullptr, PumpMessages, 2, streams, options);
   AVISaveOptionsFree(2, options);
-  if (saved != 0) return MergeSaveFailed;
-  TidyMergedAvi(finalPath);
+  video.Reset();
+  sound.Reset();
+  if (saved != 0 || TidyMergedAvi(merging) == TidyResult::WriteFailed || !CheckAviFileEnds(merging, nullptr) ||
+      !MoveFileExA(merging.c_str(), finalPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeleteFileA(merging.c_str());
+    return MergeSaveFailed;
+  }
   return MergeSaved;
 }
 
@@ -166,13 +176,15 @@ bool RunHasOnePart(const std::vector<RecordedPart>& parts, const RecordedPart& p
 }
 
 // Joins one part's picture with its sound; a final file that stays locked leaves both in place.
-void MergePart(const RecordedPart& part, const std::string& soundPath) {
-  if (!ProbeFinalFile(part.finalPath)) return;
+// True when the part has reached its final file (its temporary picture is gone).
+bool MergePart(const RecordedPart& part, const std::string& soundPath) {
+  if (!ProbeFinalFile(part.finalPath)) return false;
   MergeResult result = MergeAudioVideo(part.videoPath, soundPath, part.finalPath, CurrentInterleave());
   ApplyMergeOutcome(result, part.videoPath, soundPath, part.finalPath);
-  // The part has reached its final file: its recovery record (an earlier run's too) goes.
-  if (GetFileAttributesA(part.videoPath.c_str()) == INVALID_FILE_ATTRIBUTES)
-    DeleteRecoveryRecord(RecoveryRecordPath(part.videoPath));
+  if (GetFileAttributesA(part.videoPath.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  // Its recovery record (an earlier run's too) goes with it.
+  DeleteRecoveryRecord(RecoveryRecordPath(part.videoPath));
+  return true;
 }
 }  // namespace
 
@@ -182,9 +194,10 @@ void FinishRecording() {
   std::vector<RecordedPart> parts = std::move(state.recordedParts);
   state.recordedParts.clear();
   // Each part is merged with its own section of its run's sound, cut into a WAV file beside the
-  // part's picture; the run's sound file goes once every section of it has been cut.
+  // part's picture. A part that is not merged keeps its picture and its record, which names the
+  // run's sound file: so that file goes only once every part of the run has been merged.
   std::vector<std::string> runSounds;
-  std::vector<bool> cutWhole;
+  std::vector<bool> allMerged;
   for (const RecordedPart& part : parts) {
     if (RunHasOnePart(parts, part)) {
       MergePart(part, part.soundPath);
@@ -194,14 +207,18 @@ void FinishRecording() {
     size_t run = static_cast<size_t>(known - runSounds.begin());
     if (known == runSounds.end()) {
       runSounds.push_back(part.soundPath);
-      cutWhole.push_back(true);
+      allMerged.push_back(true);
     }
     std::string section = part.videoPath + ".wav";
-    if (!WriteSoundSection(part.soundPath, section, part.soundStart, part.soundEnd)) cutWhole[run] = false;
-    MergePart(part, section);
+    // A sound that cannot be cut leaves the part its picture, and the run's sound stays.
+    const bool cut = WriteSoundSection(part.soundPath, section, part.soundStart, part.soundEnd);
+    const bool merged = MergePart(part, section);
+    if (!cut || !merged) allMerged[run] = false;
+    // The repair takes the section from the run's sound again.
+    if (!merged) DeleteFileA(section.c_str());
   }
   for (size_t run = 0; run < runSounds.size(); ++run) {
-    if (cutWhole[run]) DeleteFileA(runSounds[run].c_str());
+    if (allMerged[run]) DeleteFileA(runSounds[run].c_str());
   }
 }
 

@@ -10,6 +10,8 @@
 #include <vector>
 
 namespace {
+MergedAviWriteCall writeCall = WriteFile;
+
 struct IndexEntry {
   char id[4];
   uint32_t flags, offset, size;
@@ -25,6 +27,7 @@ public:
   bool Write(uint64_t at, const void* data, DWORD count) {
     return Seek(at) && Io(const_cast<void*>(data), count, true);
   }
+  bool Flush() { return FlushFileBuffers(file_.Get()) != FALSE; }
 
 private:
   bool Seek(uint64_t at) {
@@ -34,7 +37,7 @@ private:
   }
   bool Io(void* data, DWORD count, bool write) {
     DWORD done = 0;
-    BOOL ok = write ? WriteFile(file_.Get(), data, count, &done, nullptr)
+    BOOL ok = write ? writeCall(file_.Get(), data, count, &done, nullptr)
                     : ReadFile(file_.Get(), data, count, &done, nullptr);
     return ok && done == count;
   }
@@ -83,27 +86,30 @@ int StreamOf(const IndexEntry& entry) {
 }
 }  // namespace
 
-bool TidyMergedAvi(const std::string& path) {
+void SetMergedAviWriteForTests(MergedAviWriteCall call) { writeCall = call ? call : WriteFile; }
+
+TidyResult TidyMergedAvi(const std::string& path) {
   AviFile file(path);
   char riff[12];
-  if (!file.Valid() || !file.Read(0, riff, 12) || memcmp(riff, "RIFF", 4) != 0) return false;
+  if (!file.Valid() || !file.Read(0, riff, 12) || memcmp(riff, "RIFF", 4) != 0) return TidyResult::NotUnderstood;
   uint32_t riffSize;
   memcpy(&riffSize, riff + 4, 4);
   Layout layout;
-  if (!FindLayout(file, 8 + uint64_t(riffSize), layout)) return false;
+  if (!FindLayout(file, 8 + uint64_t(riffSize), layout)) return TidyResult::NotUnderstood;
 
   std::vector<IndexEntry> entries(layout.indexBytes / sizeof(IndexEntry));
-  if (!entries.empty() && !file.Read(layout.index, entries.data(), layout.indexBytes)) return false;
+  if (!entries.empty() && !file.Read(layout.index, entries.data(), layout.indexBytes))
+    return TidyResult::NotUnderstood;
   if (!std::is_sorted(entries.begin(), entries.end(),
                       [](const IndexEntry& a, const IndexEntry& b) { return a.offset < b.offset; })) {
     std::stable_sort(entries.begin(), entries.end(),
                      [](const IndexEntry& a, const IndexEntry& b) { return a.offset < b.offset; });
-    if (!file.Write(layout.index, entries.data(), layout.indexBytes)) return false;
+    if (!file.Write(layout.index, entries.data(), layout.indexBytes)) return TidyResult::WriteFailed;
   }
 
   for (size_t stream = 0; stream < layout.streamHeaders.size(); ++stream) {
     AVIStreamHeader header;
-    if (!file.Read(layout.streamHeaders[stream], &header, sizeof(header))) return false;
+    if (!file.Read(layout.streamHeaders[stream], &header, sizeof(header))) return TidyResult::NotUnderstood;
     if (header.fccType != streamtypeAUDIO || header.dwSampleSize == 0) continue;
     uint64_t bytes = 0;
     for (const IndexEntry& entry : entries)
@@ -111,7 +117,8 @@ bool TidyMergedAvi(const std::string& path) {
     DWORD length = static_cast<DWORD>(bytes / header.dwSampleSize);
     if (header.dwLength != length &&
         !file.Write(layout.streamHeaders[stream] + offsetof(AVIStreamHeader, dwLength), &length, sizeof(length)))
-      return false;
+      return TidyResult::WriteFailed;
   }
-  return true;
+  // On disk before the file takes the final name.
+  return file.Flush() ? TidyResult::Done : TidyResult::WriteFailed;
 }

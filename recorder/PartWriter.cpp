@@ -38,6 +38,7 @@ HRESULT PartWriter::Write(BITMAPINFOHEADER* frame, uint32_t index) {
   const uint64_t free = FreeBytesBeside(state.tempVideoPath);
   if (free != UINT64_MAX &&
       PartWouldPassLimit(onDisk, lastPosition_, position, frame->biSizeImage, onDisk + free)) {
+    endReason_ = VistrelEndDiskFull;
     return AVIERR_FILEWRITE;
   }
   // After a stop no new part is begun: the last frame still fits, the limit keeps room for it.
@@ -50,6 +51,8 @@ HRESULT PartWriter::Write(BITMAPINFOHEADER* frame, uint32_t index) {
   }
   HRESULT written = avi_->WriteFrame(frame, position);
   if (written == 0) {
+    // The part's file now runs to this position: 0 up to it in a new part.
+    state.coveredPositions += framesInPart_ == 0 ? uint64_t(position) + 1 : position - lastPosition_;
     recovery_.FrameWritten();
     lastPosition_ = position;
     ++framesInPart_;
@@ -70,7 +73,7 @@ void PartWriter::PartDone(bool afterFailure, uint32_t soundEnd) {
   partDone_ = true;
   if (state.audioMode == AudioNone) {
     AviFacts facts;
-    if (!afterFailure || CheckAviFile(state.tempVideoPath, &facts)) recovery_.Finished();
+    if (!afterFailure || CheckAviFileEnds(state.tempVideoPath, &facts)) recovery_.Finished();
   } else {
     // The run's sound file is named after the run has stopped its sound (AttachRunSound).
     RecordedPart part;
@@ -86,12 +89,15 @@ void PartWriter::PartDone(bool afterFailure, uint32_t soundEnd) {
   }
 }
 
+void PartWriter::DropEmptyPart() { recovery_.Finished(); }
+
 void PartWriter::Finished() {
   // The platform's writer can fail without saying so (a full disk, a file past its offsets): a
-  // part without sound that does not read back whole keeps its record for the next start.
+  // part without sound whose close did not reach its end keeps its record for the next start.
+  // Only the headers and the index are read, so that this costs little however large the part.
   RecorderState& state = Recorder();
   AviFacts facts;
-  if (state.audioMode != AudioNone || CheckAviFile(state.tempVideoPath, &facts)) recovery_.Finished();
+  if (state.audioMode != AudioNone || CheckAviFileEnds(state.tempVideoPath, &facts)) recovery_.Finished();
   for (RecoveryNote& note : keptRecords_) note.Finished();
 }
 
@@ -111,7 +117,10 @@ HRESULT PartWriter::NextPart(uint32_t index) {
   }
   if (result == 0) {
     BeginRecord(soundPath_);
-  } else if (state.audioMode != AudioNone) {
+    return 0;
+  }
+  endReason_ = VistrelEndCannotWrite;
+  if (state.audioMode != AudioNone) {
     // No part follows: the run's sound after the last part's end stays with that part.
     state.recordedParts.back().soundEnd = kSoundToEnd;
     keptRecords_.back().SoundEnds(kSoundToEnd);

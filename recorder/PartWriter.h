@@ -6,6 +6,7 @@
 #include "recorder/AviCapture.h"
 #include "recorder/RecorderState.h"
 #include "recorder/RecoveryNote.h"
+#include "recorder/Vistrel.h"
 
 #include <windows.h>
 #include <cstdint>
@@ -32,11 +33,17 @@ public:
   // so it is listed in the recorder state (its sound up to `soundEnd`, the run position where
   // the next part begins) and its record kept until the end.
   void PartDone(bool afterFailure, uint32_t soundEnd = kSoundToEnd);
+  // The current part ended without a frame: there is nothing to repair, so its record goes (a
+  // restart takes the part's name again).
+  void DropEmptyPart();
   // The recording is finished: the remaining records go.
   void Finished();
 
   AviCapture& Avi() { return *avi_; }
   uint32_t FramesInPart() const { return framesInPart_; }
+  // Why Write refused or failed without a failed AVI call: no room for the next frame, or no
+  // next part that could be begun; otherwise a failed write.
+  VistrelCaptureEnd EndReason() const { return endReason_; }
 
 private:
   HRESULT NextPart(uint32_t index);
@@ -51,4 +58,5 @@ private:
   uint32_t lastPosition_ = 0;
   uint32_t framesInPart_ = 0;
   bool partDone_ = false;
+  VistrelCaptureEnd endReason_ = VistrelEndWriteFailed;
 };

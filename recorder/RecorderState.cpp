@@ -1,26 +1,25 @@
 #include "recorder/RecorderState.h"
 
 namespace {
-RecorderState state;
+// The host's recording; replaced only on the host's thread, by _OnRecord@12 (and by tests).
+std::shared_ptr<RecorderState> hostRecording = std::make_shared<RecorderState>();
+// A capture thread's own recording; null on every other thread.
+thread_local RecorderState* threadRecording = nullptr;
+}  // namespace
+
+RecorderState& Recorder() { return threadRecording ? *threadRecording : *hostRecording; }
+
+RecorderState& BeginRecordingState() {
+  auto next = std::make_shared<RecorderState>();
+  const RecorderState& last = *hostRecording;
+  next->audioMode = last.audioMode;
+  next->tempDirectoryChoice = last.tempDirectoryChoice;
+  next->ownCompressor = last.ownCompressor;
+  next->partByteLimit = last.partByteLimit;
+  hostRecording = std::move(next);
+  return *hostRecording;
 }
 
-RecorderState& Recorder() { return state; }
+void WorkFor(RecorderState* state) { threadRecording = state; }
 
-void ResetRecorderState() {
-  state.recording = 0;
-  state.callbackWindow = nullptr;
-  state.outputPath[0] = '\0';
-  state.audioMode = AudioNone;
-  state.screenWidth = state.screenHeight = 0;
-  state.captureRectangle = CaptureRectangle();
-  state.tempVideoPath.clear();
-  state.tempSoundPath.clear();
-  state.tempDirectoryChoice = 0;
-  state.CompressorFallback = 0;
-  state.ownCompressor = false;
-  state.partNumber = 1;
-  state.partByteLimit = kPartByteLimit;
-  state.runNumber = 1;
-  state.recordedParts.clear();
-  state.framesWritten = 0;
-}
+void ResetRecorderState() { hostRecording = std::make_shared<RecorderState>(); }

@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 #include <atomic>
+#include <memory>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -39,7 +40,10 @@ struct RecordedPart {
 
 constexpr DWORD kFourccMsvc = mmioFOURCC('M', 'S', 'V', 'C');
 
-struct RecorderState {
+// The state of one recording (from one _OnRecord@12 to the end of its last capture thread).
+// Each recording has its own, so that a run still finishing its files after its stop shares
+// nothing with the next recording, which starts at once.
+struct RecorderState : std::enable_shared_from_this<RecorderState> {
   // 1 while a capture thread is meant to run; the host's thread and the capture thread share it.
   std::atomic<int> recording{0};
   HWND callbackWindow = nullptr;
@@ -52,6 +56,7 @@ struct RecorderState {
   std::string tempSoundPath;
   // 0: the Windows temp folder may be used; 1: it was unusable, the program's folder is used.
   int tempDirectoryChoice = 0;
+  // 'MSVC' once the recording used its one restart after a failed AVI call.
   DWORD CompressorFallback = 0;
   // Set when a run failed in the system's compressor: from then on frames are compressed by our
   // own MS Video 1 driver, opened directly (see OwnCompressor.h).
@@ -65,9 +70,20 @@ struct RecorderState {
   int runNumber = 1;
   // With sound: the parts written so far, for the merge at the end.
   std::vector<RecordedPart> recordedParts;
+  // Stream positions that the recording's parts cover so far, added up (capture thread only).
+  uint64_t coveredPositions = 0;
 };
 
+// The recording the calling thread works for: a capture thread's own, on any other thread the
+// host's (the one the last _OnRecord@12 began).
 RecorderState& Recorder();
+// Begins a new recording's state and makes it the host's. What holds for the life of the
+// process carries over: the sound source, the temp folder's choice, our own compressor once the
+// system's failed, the part size. Everything else starts afresh, the restart allowance too.
+RecorderState& BeginRecordingState();
+// Makes `state` the recording the calling thread works for (a capture thread, for its life);
+// nullptr makes it the host's again.
+void WorkFor(RecorderState* state);
 
-// Puts the record back to its state at load (tests only; no capture thread may run).
+// Puts the host's record back to its state at load (tests only; no capture thread may run).
 void ResetRecorderState();

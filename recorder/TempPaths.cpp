@@ -4,6 +4,7 @@
 #include "framework/Text.h"
 #include "recorder/RecorderState.h"
 #include "recorder/recovery/RecordingParts.h"
+#include "recorder/recovery/RecoveryRecord.h"
 
 #include <windows.h>
 #include <cstdlib>
@@ -42,15 +43,27 @@ bool HeldByRecording(const std::string& path) {
   return false;
 }
 
-bool Usable(const std::string& path) { return !HeldByRecording(path) && ProbeCreatable(path); }
+// A file that an interrupted recording waits with for its repair: a picture with its pending
+// recovery record beside it, or a sound file that exists at all. The records that name a run's
+// sound can lie in any lesson, so an existing sound file is never taken (the probe would
+// destroy it, and the new recording's sound would end up in the old lesson's repair).
+bool WaitsForRepair(const std::string& path, const char* extension) {
+  if (lstrcmpiA(extension, ".wav") == 0) return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  RecoveryRecord record;
+  return ReadRecoveryRecord(RecoveryRecordPath(path), record) && record.handled.empty();
+}
+
+bool Usable(const std::string& path, const char* extension) {
+  return !HeldByRecording(path) && !WaitsForRepair(path, extension) && ProbeCreatable(path);
+}
 
 // Probes `first`, then random names "~temp<n><extension>" in the temp folder.
 std::string ChooseCreatablePath(const std::string& first, const char* extension) {
-  if (Usable(first)) return first;
+  if (Usable(first, extension)) return first;
   srand(static_cast<unsigned>(time(nullptr)));
   for (int attempt = 1; attempt < kMaxPathProbes; ++attempt) {
     std::string candidate = TempDirectory() + Format("\\~temp%d%s", rand(), extension);
-    if (Usable(candidate)) return candidate;
+    if (Usable(candidate, extension)) return candidate;
   }
   return {};
 }

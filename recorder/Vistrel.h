@@ -11,7 +11,8 @@
 // Completion signal: every process that has the library loaded owns a named manual-reset event,
 // VistrelIdleEventName(GetCurrentProcessId()), that is set while no capture thread runs and reset
 // while one records or finishes. A host that is about to exit, or that wants to read the file,
-// waits for it (WaitForVistrelIdle). OnRecord itself waits for the previous recording to finish.
+// waits for it (WaitForVistrelIdle). OnRecord starts at once: a previous recording that still
+// finishes its file goes on doing so on its own thread, into its own file.
 #pragma once
 #include <windows.h>
 #include <cstdio>

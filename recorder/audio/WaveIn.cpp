@@ -5,6 +5,7 @@
 #include "recorder/audio/AudioApi.h"
 #include "recorder/audio/Buffer.h"
 
+#include <memory>
 #include <new>
 
 namespace {
@@ -18,6 +19,9 @@ int framesPerBuffer = kFramesPerBuffer;
 // capture thread; this lock keeps a write from meeting the delete.
 CRITICAL_SECTION writerLock;
 CSoundFile* soundFile = nullptr;
+// The recording whose run records the sound: its recording flag, not the host's newest one,
+// decides whether a returned buffer is written (a run may still drain while the next begins).
+std::shared_ptr<RecorderState> soundRecording;
 struct WriterLockInit {
   WriterLockInit() { InitializeCriticalSection(&writerLock); }
   ~WriterLockInit() { DeleteCriticalSection(&writerLock); }
@@ -77,6 +81,7 @@ void BeginMicrophoneRecording() {
   CSoundFile* writer = new (std::nothrow) CSoundFile(Recorder().tempSoundPath, &microphoneFormat);
   WriterGuard guard;
   soundFile = writer;
+  soundRecording = Recorder().shared_from_this();
 }
 
 int WaveInStartCapture(const WAVEFORMATEX& format) {
@@ -120,7 +125,12 @@ LRESULT __stdcall MMWIMDATA(WPARAM device, LPARAM lParam) {
     return 0;
   }
   if (Audio().waveInUnprepareHeader(waveIn, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) return 0;
-  if (Recorder().recording.load() == 0) {
+  bool stopping;
+  {
+    WriterGuard guard;
+    stopping = !soundRecording || soundRecording->recording.load() == 0;
+  }
+  if (stopping) {
     FreeBuffer(header);
     return 0;
   }
@@ -154,6 +164,7 @@ void CloseSoundFile() {
   WriterGuard guard;
   delete soundFile;
   soundFile = nullptr;
+  soundRecording.reset();
 }
 
 void ResetWaveInState() {

@@ -24,4 +24,11 @@ struct AviFacts {
 // True when `path` is a RIFF AVI file whose headers describe a video stream first, whose "movi"
 // list and "idx1" index lie inside the file, whose every index entry points at a chunk of the
 // named stream and size inside "movi", and whose first non-empty frame is a key frame.
+// Reads every chunk header the index names, so its cost grows with the file.
 bool CheckAviFile(const std::string& path, AviFacts* facts);
+
+// The same checks, but of the chunks only the first and the last that the index names are read:
+// what a close that reached its end leaves (headers, "movi", a whole index within "movi"), at
+// the cost of the headers and the index alone, however large the file. For a file just closed
+// by the recorder, where the question is whether the close got to its end.
+bool CheckAviFileEnds(const std::string& path, AviFacts* facts);

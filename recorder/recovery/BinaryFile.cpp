@@ -12,12 +12,15 @@ bool SeekTo(HANDLE file, uint64_t offset) {
 }  // namespace
 
 bool FileReader::Open(const std::string& path) {
+  failed_ = false;
   file_.Reset(CreateFileA(path.c_str(), GENERIC_READ,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  openError_ = file_ ? 0 : GetLastError();
   if (!file_) return false;
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file_.Get(), &size)) {
+    openError_ = GetLastError();
     file_.Reset();
     return false;
   }
@@ -27,9 +30,13 @@ bool FileReader::Open(const std::string& path) {
 
 bool FileReader::ReadAt(uint64_t offset, void* buffer, uint32_t count) const {
   if (!file_ || offset > size_ || count > size_ - offset) return false;
-  if (!SeekTo(file_.Get(), offset)) return false;
   DWORD read = 0;
-  return ReadFile(file_.Get(), buffer, count, &read, nullptr) && read == count;
+  if ((watcher_ && !watcher_(count)) || !SeekTo(file_.Get(), offset) ||
+      !ReadFile(file_.Get(), buffer, count, &read, nullptr) || read != count) {
+    failed_ = true;
+    return false;
+  }
+  return true;
 }
 
 uint32_t FileReader::U32At(uint64_t offset, bool* ok) const {

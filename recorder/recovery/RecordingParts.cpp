@@ -19,6 +19,8 @@ bool IsFile(const std::string& path) {
 }
 }  // namespace
 
+std::string MergingPath(const std::string& finalPath) { return finalPath + ".merge"; }
+
 std::string RecordingPartPath(const std::string& firstPath, int part) {
   if (part <= 1) return firstPath;
   size_t extension = ExtensionStart(firstPath);

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+// Where the merge of a recording with sound saves a part before it takes the part's final name:
+// beside it, so that the final file is never a half-written one.
+std::string MergingPath(const std::string& finalPath);
 // The path of part `part` (1 is `firstPath` itself).
 std::string RecordingPartPath(const std::string& firstPath, int part);
 // The parts of the recording whose first part is `firstPath` that exist, in order; the list

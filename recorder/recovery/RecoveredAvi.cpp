@@ -81,16 +81,16 @@ uint64_t RecoveredAviBytes(const std::vector<FrameChunk>& chunks, const Recovere
   return total;
 }
 
-bool WriteRecoveredAvi(const std::string& path, const RecoveryRecord& record,
-                       const FileReader& frames, const std::vector<FrameChunk>& chunks,
-                       const RecoveredSound* sound) {
+RecoveredAviWrite WriteRecoveredAvi(const std::string& path, const RecoveryRecord& record,
+                                    const FileReader& frames, const std::vector<FrameChunk>& chunks,
+                                    const RecoveredSound* sound) {
   BITMAPINFOHEADER format = {};
-  if (record.format.size() < sizeof(format)) return false;
+  if (record.format.size() < sizeof(format)) return RecoveredAviWrite::CannotHold;
   memcpy(&format, record.format.data(), sizeof(format));
   const bool withSound = HasSound(sound);
 
   // The whole size is known before anything is written: refuse what a plain AVI cannot hold.
-  if (RecoveredAviBytes(chunks, sound) > kPlainAviLimit) return false;
+  if (RecoveredAviBytes(chunks, sound) > kPlainAviLimit) return RecoveredAviWrite::CannotHold;
   uint32_t largestFrame = 0;
   for (const FrameChunk& chunk : chunks) largestFrame = std::max(largestFrame, chunk.size);
   // Sound goes in one chunk per second of picture, interleaved with the frames.
@@ -98,7 +98,7 @@ bool WriteRecoveredAvi(const std::string& path, const RecoveryRecord& record,
   const uint32_t soundPiece = withSound ? SoundPieceBytes(sound->sound) : 0;
 
   FileWriter out;
-  if (!out.Create(path)) return false;
+  if (!out.Create(path)) return RecoveredAviWrite::WriteFailed;
   uint64_t riff = BeginList(out, "RIFF", "AVI ");
   uint64_t hdrl = BeginList(out, "LIST", "hdrl");
   MainAVIHeader main = {};
@@ -166,7 +166,18 @@ bool WriteRecoveredAvi(const std::string& path, const RecoveryRecord& record,
   EndList(out, movi);
   WriteChunk(out, "idx1", index.data(), static_cast<uint32_t>(index.size() * sizeof(IndexEntry)));
   EndList(out, riff);
-  bool ok = !readFailed && !out.Failed() && out.Finish();
-  if (!ok) DeleteFileA(path.c_str());
-  return ok;
+  // A copy that stopped on a failed write is the writer's failure, not the reader's.
+  RecoveredAviWrite result = RecoveredAviWrite::Written;
+  if (out.Failed()) {
+    result = RecoveredAviWrite::WriteFailed;
+  } else if (readFailed) {
+    result = RecoveredAviWrite::ReadFailed;
+  } else if (!out.Finish()) {
+    result = RecoveredAviWrite::WriteFailed;
+  }
+  if (result != RecoveredAviWrite::Written) {
+    out.Finish();
+    DeleteFileA(path.c_str());
+  }
+  return result;
 }

@@ -19,8 +19,14 @@ struct RecoveredSound {
 // The size of the file that WriteRecoveredAvi writes for these chunks and sound.
 uint64_t RecoveredAviBytes(const std::vector<FrameChunk>& chunks, const RecoveredSound* sound);
 
-// Writes `path` from the chunks of `frames`; false when writing failed or the file would pass
-// the 4 GB a plain AVI file can describe.
-bool WriteRecoveredAvi(const std::string& path, const RecoveryRecord& record,
-                       const FileReader& frames, const std::vector<FrameChunk>& chunks,
-                       const RecoveredSound* sound);
+enum class RecoveredAviWrite {
+  Written,
+  CannotHold,   // a plain AVI file cannot hold it (past 4 GB, or no picture format)
+  ReadFailed,   // a chunk or the sound could not be read (a read error, or the reader was stopped)
+  WriteFailed,  // the new file could not be created or written
+};
+
+// Writes `path` from the chunks of `frames`; whatever is not Written leaves no file behind.
+RecoveredAviWrite WriteRecoveredAvi(const std::string& path, const RecoveryRecord& record,
+                                    const FileReader& frames, const std::vector<FrameChunk>& chunks,
+                                    const RecoveredSound* sound);

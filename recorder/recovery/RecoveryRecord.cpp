@@ -116,3 +116,32 @@ void DeleteRecoveryRecord(const std::string& recordPath) {
   SetFileAttributesA(recordPath.c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileA(recordPath.c_str());
 }
+
+namespace {
+std::string NameOf(const std::string& path) {
+  size_t slash = LastBackslash(path);
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+}  // namespace
+
+void PlaceBesideRecord(const std::string& recordPath, RecoveryRecord& record) {
+  const std::string written = DirectoryWithBackslash(record.videoPath);
+  const std::string now = DirectoryWithBackslash(recordPath);
+  auto place = [&](std::string& path) {
+    if (!path.empty() && lstrcmpiA(DirectoryWithBackslash(path).c_str(), written.c_str()) == 0)
+      path = now + NameOf(path);
+  };
+  // The record lies beside the file the frames went into, under that file's name.
+  const size_t suffix = sizeof(kRecordSuffix) - 1;
+  if (recordPath.size() > suffix && lstrcmpiA(recordPath.c_str() + recordPath.size() - suffix, kRecordSuffix) == 0) {
+    record.videoPath = recordPath.substr(0, recordPath.size() - suffix);
+  } else {
+    place(record.videoPath);
+  }
+  place(record.finalPath);
+  const std::string soundWritten = record.soundPath;
+  place(record.soundPath);
+  if (GetFileAttributesA(record.soundPath.c_str()) == INVALID_FILE_ATTRIBUTES &&
+      GetFileAttributesA(soundWritten.c_str()) != INVALID_FILE_ATTRIBUTES)
+    record.soundPath = soundWritten;
+}

@@ -56,3 +56,10 @@ bool MarkRecoveryHandled(const std::string& recordPath, const std::string& reaso
 bool ReadRecoveryRecord(const std::string& recordPath, RecoveryRecord& record);
 // Deletes the record (hidden files included).
 void DeleteRecoveryRecord(const std::string& recordPath);
+
+// The record's paths as they are now. A lesson folder may have been moved (to a disk with room)
+// or copied since its record was written, and the record names absolute paths: every file that
+// lay in the record's own folder is taken from the folder where the record lies now. A file
+// elsewhere (the run's sound in the temp folder) keeps its absolute path, as does a sound file
+// that was beside the record but did not come along.
+void PlaceBesideRecord(const std::string& recordPath, RecoveryRecord& record);

@@ -50,6 +50,9 @@ start_recording "$main"
 wiggle 15
 fill_to 2500
 wiggle 15
+# Lumora learns at once that the screen recording ended, and says so while the camera records on.
+title=$(e2e_wait_title '屏幕录制已停止' 20) || e2e_fail "Lumora did not learn that the screen recording ended"
+e2e_wait_balloon '磁盘空间已满' 15 || e2e_fail "no balloon tells that the disk is full"
 e2e_screenshot disk-full-recording
 boxes=$(answer_boxes)
 e2e_post command 1002 || e2e_fail "could not post the stop command"
@@ -61,7 +64,14 @@ duration=$(e2e_duration "$screen")
 awk -v d="$duration" 'BEGIN { exit !(d >= 2.5) }' || e2e_fail "screen.avi keeps only $duration s of the recording"
 [ -z "$(find "$lesson/html" -name '*.recovery.ini')" ] || e2e_fail "the finished recording left its recovery record"
 kill -0 "$E2E_PID" 2>/dev/null || e2e_fail "Lumora ended when the disk filled up"
-echo "disk filled during the recording: screen.avi whole with $duration s; $boxes notice box(es) of the camera recording"
+# Lumora learnt that the screen recording ended with the disk full: the lesson's length is the
+# screen file's, not the time until the stop.
+recorded=$(tr -d '\r' <"$lesson/html/time.ini" 2>/dev/null | sed -n 's/^time=//p')
+[[ "$recorded" =~ ^([0-9]+):([0-9]{2}):([0-9]{2})$ ]] || e2e_fail "no length in time.ini ('$recorded')"
+seconds=$((10#${BASH_REMATCH[1]} * 3600 + 10#${BASH_REMATCH[2]} * 60 + 10#${BASH_REMATCH[3]}))
+e2e_near "$seconds" "$duration" 1 || e2e_fail "time.ini says $recorded, but screen.avi holds $duration s"
+echo "disk filled during the recording: title '$title'; screen.avi whole with $duration s, time.ini $recorded;" \
+     "$boxes notice box(es) of the camera recording"
 rm -f "$disk"/filler-*
 
 # 2. Killed, then started on a full disk, then started with room again.
@@ -79,7 +89,7 @@ before=$(sha1sum <"$killed/html/screen.avi")
 fill_to 200
 e2e_start
 main=$(e2e_wait_main_window)
-sleep 3
+e2e_wait_repair_done || e2e_fail "the repair at the start on a full disk did not end"
 [ "$(sha1sum <"$killed/html/screen.avi")" = "$before" ] || e2e_fail "the start on a full disk changed screen.avi"
 [ -f "$record" ] || e2e_fail "the start on a full disk removed the recovery record"
 ! grep -qi '^Handled=' "$record" || e2e_fail "the start on a full disk gave the repair up: $(grep -i '^Handled=' "$record")"
@@ -92,7 +102,7 @@ e2e_wait_exit 60 || e2e_fail "Lumora did not end after Yes"
 rm -f "$disk"/filler-*
 e2e_start
 main=$(e2e_wait_main_window)
-sleep 3
+e2e_wait_repair_done || e2e_fail "the repair at the start with room did not end"
 if ! decodes "$killed/html/screen.avi"; then
   ls -l "$killed/html" >&2
   df -k "$disk" >&2

@@ -66,7 +66,8 @@ first=$lesson first_times="$appeared $killed"
 # repaired at this start).
 e2e_start
 main=$(e2e_wait_main_window)
-sleep 3
+e2e_wait_repair_done || e2e_fail "the repair at the start did not end"
+sleep 1
 check_recovered "first second" "$first" $first_times
 start_recording "$main"
 wiggle 25
@@ -77,7 +78,8 @@ middle=$lesson middle_times="$appeared $killed"
 # 3. Killed during the stop.
 e2e_start
 main=$(e2e_wait_main_window)
-sleep 3
+e2e_wait_repair_done || e2e_fail "the repair at the start did not end"
+sleep 1
 check_recovered "mid-recording" "$middle" $middle_times
 start_recording "$main"
 wiggle 15
@@ -91,7 +93,8 @@ stopping=$lesson stop_times="$appeared $stop_posted $killed"
 
 e2e_start
 main=$(e2e_wait_main_window)
-sleep 3
+e2e_wait_repair_done || e2e_fail "the repair at the start did not end"
+sleep 1
 check_recovered "during the stop" "$stopping" $stop_times
 e2e_post restore || true
 sleep 1

@@ -151,6 +151,23 @@ e2e_dialog() {
   printf '%s\n' "$out" | tr -d '\r' | iconv -f GBK -t UTF-8
 }
 
+# The rows of the main window's lesson list, one a line, in UTF-8.
+e2e_rows() {
+  wine "$LUMORA_BUILD/testbin/post_to_lumora.exe" rows 2>/dev/null | tr -d '\r' | iconv -f GBK -t UTF-8
+}
+
+# Waits until the start-up repair is over: no row of the lesson list shows a lesson waiting for
+# its repair or under it.
+e2e_wait_repair_done() {
+  local timeout=${1:-120} i
+  for ((i = 0; i < timeout * 2; i++)); do
+    e2e_rows | grep -q '修复' || return 0
+    sleep 0.5
+  done
+  echo "the start-up repair did not end after ${timeout}s" >&2
+  return 1
+}
+
 # Clicks the middle of a dialog's control with the mouse, as a user would.
 e2e_click_control() {  # <caption> <control id> [x offset from the control's left]
   local x y w h

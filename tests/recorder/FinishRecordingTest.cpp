@@ -1,6 +1,7 @@
 // The end of a recording with sound: the merge with its result codes, and what each result
 // keeps, copies and deletes.
 #include "recorder/FinishRecording.h"
+#include "recorder/MergedAvi.h"
 #include "recorder/RecorderState.h"
 #include "recorder/recovery/AviCheck.h"
 #include "tests/recorder/RecordingFiles.h"
@@ -161,6 +162,40 @@ TEST(Merge, AnUnwritableFinalFileGivesResult5) {
   EXPECT_EQ(MergeAudioVideo(dir / "~temp.avi", dir / "~temp001.wav", dir / "missing\\screen.avi",
                             kPrepared),
             MergeSaveFailed);
+}
+
+namespace {
+// A write that stops half way, as on a disk that fills up or loses power during it.
+BOOL WINAPI WriteHalfThenFail(HANDLE file, LPCVOID data, DWORD bytes, LPDWORD written, LPOVERLAPPED) {
+  DWORD half = 0;
+  WriteFile(file, data, bytes / 2, &half, nullptr);
+  if (written) *written = half;
+  SetLastError(ERROR_DISK_FULL);
+  return FALSE;
+}
+}  // namespace
+
+// The index of the saved file is put in order after the save; a write that breaks off there must
+// not cost the recording: the final file keeps every picture, and the sound is in it or beside it.
+TEST(Merge, AWriteThatBreaksOffWhileTheIndexIsPutInOrderLosesNothing) {
+  TempDir dir;
+  constexpr int kPictures = 20;
+  ASSERT_TRUE(WriteSmallScreenAvi(dir / "~temp.avi", kPictures));
+  ASSERT_TRUE(WriteToneWav(dir / "~temp001.wav", 400));
+  const std::string sound = ReadFileBytes(dir / "~temp001.wav");
+  SetMergedAviWriteForTests(WriteHalfThenFail);
+  MergeResult result = MergeAudioVideo(dir / "~temp.avi", dir / "~temp001.wav", dir / "screen.avi", kPrepared);
+  SetMergedAviWriteForTests(nullptr);
+  ApplyMergeOutcome(result, dir / "~temp.avi", dir / "~temp001.wav", dir / "screen.avi");
+
+  AviFacts facts;
+  EXPECT_EQ(PictureFrames(dir / "screen.avi", &facts), static_cast<uint32_t>(kPictures)) << result;
+  if (facts.streams == 2) {
+    EXPECT_EQ(facts.soundBytes, 22050u * 4 * 400 / 1000);
+  } else {
+    EXPECT_TRUE(ReadFileBytes(dir / "screen.avi.wav") == sound) << "the sound beside the picture is not the recording's";
+  }
+  EXPECT_FALSE(Exists(dir / "screen.avi.merge"));
 }
 
 TEST(FinishRecording, WithoutSoundTheCapturedFileIsLeftAsItIs) {

@@ -67,18 +67,47 @@ uint32_t PictureFrames(const std::string& path, AviFacts* facts) {
 namespace {
 std::atomic<int> writeCalls{0};
 int failingWrite = 0;
+bool failingOnwards = false;
+HRESULT writeFailure = AVIERR_FILEWRITE;
+DWORD hangMilliseconds = 0;
+HANDLE hangSignal = nullptr;
 
 HRESULT WINAPI WriteFailingOnce(PAVISTREAM stream, LONG start, LONG samples, LPVOID buffer, LONG bytes,
                                 DWORD flags, LONG* samplesWritten, LONG* bytesWritten) {
-  if (++writeCalls == failingWrite) return AVIERR_FILEWRITE;
+  const int call = ++writeCalls;
+  if (call == failingWrite || (failingOnwards && call > failingWrite)) return writeFailure;
+  return AVIStreamWrite(stream, start, samples, buffer, bytes, flags, samplesWritten, bytesWritten);
+}
+
+HRESULT WINAPI WriteHangingOnce(PAVISTREAM stream, LONG start, LONG samples, LPVOID buffer, LONG bytes,
+                                DWORD flags, LONG* samplesWritten, LONG* bytesWritten) {
+  if (++writeCalls == failingWrite) {
+    SetEvent(hangSignal);
+    Sleep(hangMilliseconds);
+  }
   return AVIStreamWrite(stream, start, samples, buffer, bytes, flags, samplesWritten, bytesWritten);
 }
 }  // namespace
 
-void FailFrameWriteNumber(int failingCall) {
+void FailFrameWriteNumber(int failingCall, HRESULT failure) {
   writeCalls = 0;
   failingWrite = failingCall;
+  failingOnwards = false;
+  writeFailure = failure;
   SetAviStreamWriteForTests(WriteFailingOnce);
+}
+
+void FailFrameWritesFrom(int firstFailingCall) {
+  FailFrameWriteNumber(firstFailingCall);
+  failingOnwards = true;
+}
+
+void HangFrameWriteNumber(int hangingCall, DWORD milliseconds, HANDLE hung) {
+  writeCalls = 0;
+  failingWrite = hangingCall;
+  hangMilliseconds = milliseconds;
+  hangSignal = hung;
+  SetAviStreamWriteForTests(WriteHangingOnce);
 }
 
 int FrameWritesSoFar() { return writeCalls.load(); }

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <cstring>
 
 namespace {
 constexpr int kFrames = 30;  // at positions 0, 4, ..., 116: 117 chunks, 30 of them pictures
@@ -162,6 +163,60 @@ TEST_F(Repair, AFileStillBeingWrittenIsLeftForTheNextStart) {
   ASSERT_TRUE(ReadRecoveryRecord(record, fields));
   EXPECT_TRUE(fields.handled.empty());
   EXPECT_EQ(RepairRecording(record).outcome, RepairOutcome::Repaired);
+}
+
+// The recorder checks each part after its close, and a part can be 1 GiB: the check reads the
+// headers and the index, and of the chunks only the first and the last. A close that did not get
+// to its end fails it; a chunk damaged in the middle, which only a full read finds, does not.
+TEST_F(Repair, TheCheckAfterTheCloseReadsTheIndexAndTheChunksAtItsEndsOnly) {
+  AviFacts facts;
+  ASSERT_TRUE(CheckAviFileEnds(avi, &facts));
+  EXPECT_EQ(facts.videoEntries, complete.videoEntries);
+  EXPECT_EQ(facts.keyFrames, complete.keyFrames);
+  const std::string bytes = ReadFileBytes(avi);
+  const size_t movi = bytes.find("movi"), index = bytes.rfind("idx1");
+  ASSERT_NE(movi, std::string::npos);
+  ASSERT_NE(index, std::string::npos);
+  auto chunkOfEntry = [&](size_t entry) {
+    uint32_t offset;
+    memcpy(&offset, &bytes[index + 8 + 16 * entry + 8], 4);
+    return movi + offset;
+  };
+  const size_t entries = complete.videoEntries;
+
+  std::string middle = bytes;
+  middle.replace(chunkOfEntry(entries / 2), 4, "JUNK");
+  ASSERT_TRUE(WriteFileBytes(avi, middle));
+  EXPECT_FALSE(CheckAviFile(avi, nullptr));
+  EXPECT_TRUE(CheckAviFileEnds(avi, nullptr));
+
+  std::string last = bytes;
+  last.replace(chunkOfEntry(entries - 1), 4, "JUNK");
+  ASSERT_TRUE(WriteFileBytes(avi, last));
+  EXPECT_FALSE(CheckAviFileEnds(avi, nullptr));
+
+  ASSERT_TRUE(WriteFileBytes(avi, bytes.substr(0, index + 8 + 16 * (entries / 2))));
+  EXPECT_FALSE(CheckAviFileEnds(avi, nullptr));
+}
+
+// A player, the Explorer's preview or a virus scanner may hold screen.avi open, without sharing
+// its deletion, when the repair puts its copy in place: the repair is tried again at the next
+// start, never given up, and the file stays as it was.
+TEST_F(Repair, AFileHeldOpenByAnotherProgramIsTriedAgainAtTheNextStart) {
+  ASSERT_TRUE(CutOffLikeAKill(avi, 0));
+  std::string before = ReadFileBytes(avi);
+  HANDLE player = CreateFileA(avi.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(player, INVALID_HANDLE_VALUE);
+  RepairReport report = RepairRecording(record);
+  CloseHandle(player);
+  EXPECT_EQ(report.outcome, RepairOutcome::TryAgain) << report.reason;
+  EXPECT_EQ(ReadFileBytes(avi), before);
+  EXPECT_FALSE(Exists(avi + ".repair"));
+  RecoveryRecord fields;
+  ASSERT_TRUE(ReadRecoveryRecord(record, fields));
+  EXPECT_TRUE(fields.handled.empty()) << fields.handled;
+  report = RepairRecording(record);
+  EXPECT_EQ(report.outcome, RepairOutcome::Repaired) << report.reason;
 }
 
 // A recording with sound keeps its picture in ~temp.avi beside the final file and its sound in

@@ -11,6 +11,8 @@
 //   post_to_lumora text <id>        prints the text of a control of the main window
 //   post_to_lumora balloons         prints the text of every tooltip or balloon shown on the
 //                                   screen (the notification area's included), one a line
+//   post_to_lumora responds         exit code 0 when the window answers a message within 2 s
+//   post_to_lumora rows             prints the lesson list's rows, one a line
 // and works the controls of a dialog of Lumora's, found by its caption, as a user would:
 //   post_to_lumora dialog <caption> rect <id>           prints the control's screen box "x y w h"
 //   post_to_lumora dialog <caption> text <id>           prints its text (a drop-down list: the chosen item)
@@ -119,6 +121,31 @@ int WorkDialog(int argc, char** argv) {
   }
   return 2;
 }
+
+// The rows of the main window's lesson list (1082), read through memory in Lumora's process.
+int PrintRows(HWND main) {
+  HWND list = GetDlgItem(main, 1082);
+  DWORD processId = 0;
+  GetWindowThreadProcessId(main, &processId);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  if (!list || !process) return 1;
+  constexpr SIZE_T kText = 1024;
+  auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kText, MEM_COMMIT, PAGE_READWRITE));
+  int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; remote && row < rows; ++row) {
+    LVITEMA item = {};
+    item.pszText = remote + sizeof(LVITEMA);
+    item.cchTextMax = kText;
+    char text[kText] = {};
+    if (!WriteProcessMemory(process, remote, &item, sizeof(item), nullptr)) break;
+    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(process, remote + sizeof(LVITEMA), text, kText - 1, nullptr);
+    std::printf("%s\n", text);
+  }
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return remote ? 0 : 1;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -153,5 +180,10 @@ int main(int argc, char** argv) {
                                                                : 0;
     return event && PostMessageA(main, kTrayCallback, kTrayIconId, event) ? 0 : 1;
   }
+  if (std::strcmp(argv[1], "responds") == 0) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result) ? 0 : 1;
+  }
+  if (std::strcmp(argv[1], "rows") == 0) return PrintRows(main);
   return 2;
 }
