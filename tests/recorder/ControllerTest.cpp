@@ -11,6 +11,7 @@
 #include "recorder/recovery/RecordingParts.h"
 #include "recorder/recovery/RecoveryRecord.h"
 #include "tests/recorder/RecordingFiles.h"
+#include "tests/support/PumpUntil.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -71,19 +72,6 @@ HWND MakeHostWindow() {
   windowClass.lpszClassName = "VistrelHostTest";
   RegisterClassA(&windowClass);
   return CreateWindowA("VistrelHostTest", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-}
-
-// Takes this thread's messages until `done` holds or the time is up; true when it held.
-template <typename Done>
-bool PumpUntil(Done done, DWORD milliseconds) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > milliseconds) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-  }
-  return true;
 }
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include "recorder/recovery/RecoveryRecord.h"
 #include "tests/recorder/RecordingFiles.h"
 #include "tests/recovery/DamagedRecordings.h"
+#include "tests/support/PumpUntil.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -29,17 +30,6 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-template <typename Done>
-bool PumpUntil(Done done, DWORD milliseconds) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > milliseconds) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-  }
-  return true;
-}
 
 class RepairWorker : public ::testing::Test {
 protected:
