@@ -2,7 +2,7 @@
 
 #include "framework/Handles.h"
 #include "lessons/LessonList.h"
-#include "lessons/ScreenPartsScript.h"
+#include "lessons/PartsScripts.h"
 #include "mainwnd/LessonDuration.h"
 #include "recorder/recovery/AviCheck.h"
 #include "recorder/recovery/RecordingParts.h"
@@ -112,7 +112,7 @@ std::vector<RecoveredLesson> RecoverLessons(const std::vector<InterruptedLesson>
       if (stopped) break;
     }
     // A long recording is several files; the page lists all that are now whole.
-    WriteScreenPartsScript(lesson.htmlDir);
+    WriteRecordingPartsScripts(lesson.htmlDir);
     // The stop writes the length; a recording cut off before it gets the length its parts cover,
     // once every part is settled (one that waits for the next start would be left out for good).
     if (usable && settled && !stopped && !HasDuration(lesson.htmlDir)) {
