@@ -60,6 +60,7 @@ void MainDialog::StartRecording() {
   SetRecordButtonLook(true);
 
   engine.TearDownGraph();
+  engine.BeginRecordingParts(videoOutputPath);
   if (!engine.BuildRecordingGraph()) {
     if (engine.asfWriterAddFailed) {
       engine.asfWriterAddFailed = 0;
