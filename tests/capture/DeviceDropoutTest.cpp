@@ -181,6 +181,7 @@ TEST_F(DeviceDropout, TheCamerasReturnGoesOnWithPictureAndSoundInThePartAfter) {
   engine->CheckRecordingDevices();
   calls = TakeCalls();
   EXPECT_TRUE(Boxes(calls).empty());
+  ASSERT_FALSE(calls.empty()) << "the camera was not known again";
   EXPECT_EQ(calls.front(), "Stop") << "the sound-only part is closed first";
   EXPECT_TRUE(Has(calls, "AddFilter VCap cam0-port2"));
   EXPECT_FALSE(Has(calls, "ConfigureFilterUsingProfile audio"));
