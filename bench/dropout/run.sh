@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # How long a recording's camera part takes to change when the camera goes and comes back, with
 # the real filter graph and the testbed's devices (see DeviceDropoutBench.cpp); the goal for the
-# return is under 2 s. The parts it records are checked with ffprobe and their lengths printed.
+# return is under 2 s. The streams and lengths of the parts it records are printed (ffprobe).
 # Usage: bench/dropout/run.sh [rounds]   (LUMORA_ARCH=win32 or win64 chooses the build)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
