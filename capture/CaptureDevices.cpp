@@ -28,19 +28,52 @@ bool MonikersEqual(IMoniker* a, IMoniker* b) {
   return a && b && a->IsEqual(b) == S_OK;
 }
 
-bool ReadFriendlyName(IMoniker* moniker, std::string* name) {
-  ComPtr<IPropertyBag> bag;
-  if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.OutVoid())) || !bag) {
-    return false;
-  }
+namespace {
+bool ReadText(IPropertyBag* bag, const wchar_t* property, std::string* text) {
   VARIANT value;
   VariantInit(&value);
   value.vt = VT_BSTR;
-  HRESULT hr = bag->Read(L"FriendlyName", &value, nullptr);
+  HRESULT hr = bag->Read(property, &value, nullptr);
   bool ok = SUCCEEDED(hr) && value.vt == VT_BSTR;
-  if (ok && name) *name = WideToAnsi(value.bstrVal ? value.bstrVal : L"");
+  if (ok && text) *text = WideToAnsi(value.bstrVal ? value.bstrVal : L"");
   VariantClear(&value);
   return ok;
+}
+
+ComPtr<IPropertyBag> PropertiesOf(IMoniker* moniker) {
+  ComPtr<IPropertyBag> bag;
+  if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.OutVoid()))) return nullptr;
+  return bag;
+}
+}  // namespace
+
+bool ReadFriendlyName(IMoniker* moniker, std::string* name) {
+  ComPtr<IPropertyBag> bag = PropertiesOf(moniker);
+  return bag && ReadText(bag.Get(), L"FriendlyName", name);
+}
+
+DeviceIdentity ReadDeviceIdentity(IMoniker* moniker) {
+  DeviceIdentity identity;
+  if (!moniker) return identity;
+  moniker->AddRef();
+  identity.moniker = ComPtr<IMoniker>::Attach(moniker);
+  if (ComPtr<IPropertyBag> bag = PropertiesOf(moniker)) {
+    ReadText(bag.Get(), L"DevicePath", &identity.path);
+    ReadText(bag.Get(), L"FriendlyName", &identity.name);
+  }
+  return identity;
+}
+
+bool SameDevicePath(const std::string& a, const std::string& b) {
+  return !a.empty() && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) == CSTR_EQUAL;
+}
+
+bool SameDevice(const DeviceIdentity& device, IMoniker* candidate) {
+  if (!candidate) return false;
+  if (MonikersEqual(device.moniker.Get(), candidate)) return true;
+  DeviceIdentity other = ReadDeviceIdentity(candidate);
+  if (SameDevicePath(device.path, other.path)) return true;
+  return !device.name.empty() && device.name == other.name;
 }
 
 ComPtr<IEnumMoniker> CategoryMonikers(ICreateDevEnum* enumerator, DeviceKind kind) {

@@ -32,6 +32,20 @@ bool MonikersEqual(IMoniker* a, IMoniker* b);
 // Reads the device's "FriendlyName"; false when the property bag or the name cannot be had.
 bool ReadFriendlyName(IMoniker* moniker, std::string* name);
 
+// What tells a device again when it comes back: its moniker, its device-interface path (cameras
+// with a driver of their own give one; "" otherwise) and its name.
+struct DeviceIdentity {
+  ComPtr<IMoniker> moniker;
+  std::string path;
+  std::string name;
+};
+DeviceIdentity ReadDeviceIdentity(IMoniker* moniker);
+// The same moniker, else the same device path (a device plugged into the same port), else the
+// same name (the path changes with the port it is plugged into).
+bool SameDevice(const DeviceIdentity& device, IMoniker* candidate);
+// Device-interface paths compare without regard to case, as Windows treats them.
+bool SameDevicePath(const std::string& a, const std::string& b);
+
 // Refills `devices` (current moniker untouched) with the first ten monikers of the category.
 void EnumerateDeviceSlots(ICreateDevEnum* enumerator, DeviceKind kind, DeviceSlots& devices);
 

@@ -9,6 +9,9 @@
 
 #include <dbt.h>
 
+#include <cstddef>
+#include <cstring>
+
 namespace {
 // The first and last ids of the device commands of the main window.
 constexpr int kFirstVideoSlotCommand = 16;
@@ -22,6 +25,22 @@ ComPtr<ICreateDevEnum> CreateDeviceEnumerator(DWORD context) {
     return nullptr;
   }
   return enumerator;
+}
+
+// The device-interface path of a broadcast, which names it in wide characters (as Wine and
+// Windows send it to Unicode windows) or in the ANSI code page; "" when it names none.
+std::string DeviceInterfacePath(const DEV_BROADCAST_HDR* header) {
+  const auto* deviceInterface = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_A*>(header);
+  const size_t offset = offsetof(DEV_BROADCAST_DEVICEINTERFACE_A, dbcc_name);
+  if (header->dbch_size <= offset) return "";
+  const char* name = deviceInterface->dbcc_name;
+  size_t bytes = header->dbch_size - offset;
+  // Paths begin with "\\?\": an ASCII character followed by a zero byte is the wide form.
+  if (bytes >= 2 && name[0] != 0 && name[1] == 0) {
+    const auto* wide = reinterpret_cast<const wchar_t*>(name);
+    return WideToAnsi(std::wstring(wide, wcsnlen(wide, bytes / sizeof(wchar_t))));
+  }
+  return std::string(name, strnlen(name, bytes));
 }
 
 // COM identity: two references are the same object when their IUnknowns are.
@@ -319,6 +338,14 @@ bool CaptureEngine::HandleDeviceChange(WPARAM event, LPARAM data) {
   }
   const auto* deviceInterface = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_A*>(header);
   if (deviceInterface->dbcc_classguid != KSCATEGORY_CAPTURE_Class) return false;
+  if (capturing) {
+    // A device that comes or goes never ends the recording. The devices are looked at once this
+    // notification is answered: it is sent from another process, and graph work inside it could
+    // not make the calls it needs.
+    if (event == DBT_DEVICEREMOVECOMPLETE) removedPaths_.push_back(DeviceInterfacePath(header));
+    PostMessageA(host_.MainWindow(), WM_RECORDINGDEVICES, 0, 0);
+    return true;
+  }
   // A lost camera is reported by the graph's own event.
   if (event == DBT_DEVICEREMOVECOMPLETE) return true;
 
@@ -331,7 +358,6 @@ bool CaptureEngine::HandleDeviceChange(WPARAM event, LPARAM data) {
   TearDownGraph();
   BuildPreviewGraph();
   host_.CameraArrived();
-  if (capturing) host_.EndRecordingOnCameraArrival();
   return true;
 }
 
@@ -340,12 +366,11 @@ void CaptureEngine::CaptureNotice() {
   if (capturing) ErrorBox("错误：无法停止播放！");
 }
 
-bool CaptureEngine::IsCurrentCamera(LONG_PTR device) {
-  if (!device) return false;
+bool CaptureEngine::IsGraphDevice(LONG_PTR device, IBaseFilter* filter) {
+  if (!device || !filter) return false;
   ComPtr<IBaseFilter> lost;
   auto* unknown = reinterpret_cast<IUnknown*>(device);
-  return SUCCEEDED(unknown->QueryInterface(IID_IBaseFilter, lost.OutVoid())) &&
-         SameObject(lost.Get(), videoCapture.Get());
+  return SUCCEEDED(unknown->QueryInterface(IID_IBaseFilter, lost.OutVoid())) && SameObject(lost.Get(), filter);
 }
 
 void CaptureEngine::HandleGraphEvents() {
@@ -359,15 +384,22 @@ void CaptureEngine::HandleGraphEvents() {
   // the loop asks again for the event interface after every box.
   while (graphEvents && graphEvents->GetEvent(&code, &first, &second, 0) == S_OK) {
     bool abort = code == EC_ERRORABORT;
-    bool cameraLost = code == EC_DEVICE_LOST && second == 0 && IsCurrentCamera(first);
+    bool removed = code == EC_DEVICE_LOST && second == 0;
+    bool cameraLost = removed && IsGraphDevice(first, videoCapture.Get());
+    // The preview's microphone only feeds the meter; only a recording's is missed.
+    bool microphoneLost = removed && capturing && IsGraphDevice(first, audioCapture.Get());
     if (abort) {
       abortCode = static_cast<HRESULT>(first);
       aborted = true;
     }
     graphEvents->FreeEventParams(code, first, second);
     if (abort) CaptureNotice();
+    if (capturing && (cameraLost || microphoneLost)) {
+      // The recording goes on without the device; the teacher is told without a box.
+      LoseRecordingDevice(cameraLost ? DeviceKind::Video : DeviceKind::Audio);
+      return;
+    }
     if (cameraLost) {
-      CaptureNotice();
       ErrorBox("摄像头已断开连接!");
       return;
     }

@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 // Shown when the WM ASF Writer refuses the lesson's video file: only the screen is recorded.
 extern const char kVideoFileRefused[];
@@ -36,10 +37,24 @@ public:
   HRESULT BuildPreviewGraph();
   void TearDownGraph();
 
-  // Recording graph, in the order the recording session calls them.
+  // Recording graph, in the order the recording session calls them. During a recording whose
+  // camera or microphone is away they build a graph of the device that is present.
   bool BuildRecordingGraph();
   bool ConnectRecordingGraph(const std::string& videoOutputPath);
   bool StartRecordingGraph();
+
+  // The parts of a recording's camera file (DeviceDropouts.cpp). A recording starts with its
+  // first part and the devices chosen now. A lost camera or microphone closes the running part
+  // whole and the recording goes on without it in the next part (video-2.wmv, ...), and with it
+  // again in the part after once it is back; the screen recording is never touched.
+  void BeginRecordingParts(const std::string& firstVideoPath);
+  // Whether the recording's device of that kind is away now.
+  bool DeviceAway(DeviceKind kind) const;
+  // The number of the part being recorded (1 for the first part).
+  int RecordingPart() const { return videoPart_; }
+  // WM_RECORDINGDEVICES, posted on a device change during a recording: the device lists are
+  // refreshed, a recording's device that is gone is lost, one that is back returns.
+  void CheckRecordingDevices();
 
   bool ConfigureTitleOverlay();
   HRESULT SetGrabberMediaType();
@@ -99,13 +114,43 @@ private:
   void SetCaptureFrameRate();
   // The notice shown when the graph aborts or loses the camera while recording.
   void CaptureNotice();
-  // Whether the device of an EC_DEVICE_LOST event is the camera of the current graph.
-  bool IsCurrentCamera(LONG_PTR device);
+  // Whether the device of an EC_DEVICE_LOST event is `filter` of the current graph.
+  static bool IsGraphDevice(LONG_PTR device, IBaseFilter* filter);
   // The preview's sound branch: the current microphone into the level meter, recorded nowhere.
   void MeterPreviewMicrophone();
   // The recording's sound into the writer through the level meter, or straight when the meter
   // cannot be placed; false when the sound cannot be connected at all.
   bool RenderMeteredSound();
+
+  // The recording graph's own steps for the camera.
+  bool AddRecordedCamera();
+  bool ConnectRecordedCamera();
+
+  // A recording's device: what tells it again, and whether it is away.
+  struct RecordingDevice {
+    DeviceIdentity identity;
+    bool away = false;
+  };
+  RecordingDevice& Recording(DeviceKind kind) { return kind == DeviceKind::Video ? recordingVideo_ : recordingAudio_; }
+  const RecordingDevice& Recording(DeviceKind kind) const {
+    return kind == DeviceKind::Video ? recordingVideo_ : recordingAudio_;
+  }
+  // Whether the graph being built records the device: a new recording records both.
+  bool Records(DeviceKind kind) const { return !(capturing && Recording(kind).away); }
+  // The writer takes its profile less the missing device's stream; false when it cannot.
+  bool ConfigureWriterWithout(DeviceKind missing);
+  // The device of the running recording is gone: its part ends, the next goes on without it.
+  void LoseRecordingDevice(DeviceKind kind);
+  // Closes the running part and records the devices that are present into the next; false
+  // when nothing could be started (no device is present, or the graph failed).
+  bool RecordNextPart();
+
+  RecordingDevice recordingVideo_;
+  RecordingDevice recordingAudio_;
+  std::string firstVideoPath_;
+  int videoPart_ = 0;
+  // Interface paths of the removals announced since the devices were last looked at.
+  std::vector<std::string> removedPaths_;
 
   std::shared_ptr<dshow::SoundLevelTap> microphoneLevel_ = std::make_shared<dshow::SoundLevelTap>();
   bool microphoneMetered_ = false;

@@ -1,6 +1,7 @@
 // What the capture engine needs from the main window that owns it.
 #pragma once
 #include "app/Settings.h"
+#include "capture/CaptureDevices.h"
 
 #include <windows.h>
 
@@ -16,6 +17,9 @@ public:
   virtual Settings& CaptureSettings() = 0;
   // A camera arrived and the preview was rebuilt: enable the record button in its ready look.
   virtual void CameraArrived() = 0;
-  // A camera arrived while a recording runs: end the recording (the record toggle).
-  virtual void EndRecordingOnCameraArrival() = 0;
+  // The camera or the microphone of the running recording was lost; the recording goes on
+  // without it, which the teacher is told without a box.
+  virtual void RecordingDeviceLost(DeviceKind kind) = 0;
+  // It came back and the recording goes on with it.
+  virtual void RecordingDeviceReturned(DeviceKind kind) = 0;
 };

@@ -7,7 +7,6 @@
 #include "capture/ErrorBox.h"
 #include "capture/FrameGrabber.h"
 #include "capture/TitleOverlay.h"
-#include "framework/MessageBox.h"
 #include "framework/Text.h"
 
 #include <dvdmedia.h>
@@ -22,6 +21,10 @@ constexpr double kUnitsPerSecond = 10000000.0;
 const char kVideoFileRefused[] = "错误：无法创建视频文件！\r\n本次录制只保存屏幕录像。";
 
 bool CaptureEngine::BuildRecordingGraph() {
+  // A part of a recording records the devices that are present (DeviceDropouts.cpp); a new
+  // recording records both.
+  const bool camera = Records(DeviceKind::Video);
+  const bool microphone = Records(DeviceKind::Audio);
   if (!builder) {
     CreateComObject(CLSID_CaptureGraphBuilder2, CLSCTX_ALL, IID_ICaptureGraphBuilder2,
                     builder.OutVoid());
@@ -33,19 +36,19 @@ bool CaptureEngine::BuildRecordingGraph() {
   const Settings& settings = host_.CaptureSettings();
   // A title filter that cannot be created (its DLL missing or broken) is reported, and the
   // camera is recorded without a title.
-  if (settings.EnableTitle &&
+  if (camera && settings.EnableTitle &&
       (FAILED(CreateComObject(CLSID_TitleOverlay, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
                               titleOverlay.OutVoid())) || !titleOverlay)) {
     titleOverlay = nullptr;
-    AppMessageBox("错误：无法创建图过滤器！");
+    CaptureAppBox("错误：无法创建图过滤器！");
   }
   if (FAILED(CreateComObject(CLSID_WMAsfWriterFilter, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
                              asfWriter.OutVoid())) || !asfWriter) {
-    AppMessageBox("错误：无法创建图过滤器！");
+    CaptureAppBox("错误：无法创建图过滤器！");
     return false;
   }
-  if (!videoCapture) videoCapture = FindCaptureFilter(DeviceKind::Video);
-  if (!videoCapture) {
+  if (camera && !videoCapture) videoCapture = FindCaptureFilter(DeviceKind::Video);
+  if (camera && !videoCapture) {
     ErrorBox("There is NO USB Camera for video capture!Please check!");
     return false;
   }
@@ -58,6 +61,30 @@ bool CaptureEngine::BuildRecordingGraph() {
     ErrorBox("错误：无法向构造器发送图片！");
     return false;
   }
+  if (camera && !AddRecordedCamera()) return false;
+  if (FAILED(graph->AddFilter(asfWriter.Get(), L"AsfWriter"))) {
+    asfWriterAddFailed = 1;
+    return false;
+  }
+  // A part without one of the devices is written with the writer's profile less that stream.
+  if (!camera) ConfigureWriterWithout(DeviceKind::Video);
+  if (!microphone) ConfigureWriterWithout(DeviceKind::Audio);
+  if (microphone) {
+    audioCapture = FindCaptureFilter(DeviceKind::Audio);
+    if (!audioCapture) {
+      ErrorBox("没有找到语音输入设备，请检查。");
+      return false;
+    }
+    if (FAILED(graph->AddFilter(audioCapture.Get(), L"ACap"))) {
+      ErrorBox("错误：无法像图过滤器添加音频切片！");
+      return false;
+    }
+  }
+  recordingGraphBuilt = 1;
+  return true;
+}
+
+bool CaptureEngine::AddRecordedCamera() {
   if (FAILED(graph->AddFilter(videoCapture.Get(), L"VCap"))) {
     ErrorBox("错误：无法向图过滤器添加视频切片！");
     return false;
@@ -77,20 +104,6 @@ bool CaptureEngine::BuildRecordingGraph() {
     }
     ConfigureTitleOverlay();
   }
-  if (FAILED(graph->AddFilter(asfWriter.Get(), L"AsfWriter"))) {
-    asfWriterAddFailed = 1;
-    return false;
-  }
-  audioCapture = FindCaptureFilter(DeviceKind::Audio);
-  if (!audioCapture) {
-    ErrorBox("没有找到语音输入设备，请检查。");
-    return false;
-  }
-  if (FAILED(graph->AddFilter(audioCapture.Get(), L"ACap"))) {
-    ErrorBox("错误：无法像图过滤器添加音频切片！");
-    return false;
-  }
-  recordingGraphBuilt = 1;
   return true;
 }
 
@@ -118,7 +131,9 @@ SIZE CaptureEngine::TitlePictureSize() const {
 }
 
 bool CaptureEngine::ConnectRecordingGraph(const std::string& videoOutputPath) {
-  if (!graph || !builder || !videoCapture || !asfWriter || !audioCapture) return false;
+  const bool camera = Records(DeviceKind::Video);
+  const bool microphone = Records(DeviceKind::Audio);
+  if (!graph || !builder || !asfWriter || (camera && !videoCapture) || (microphone && !audioCapture)) return false;
   ComPtr<IFileSinkFilter> sink;
   if (FAILED(asfWriter.As(sink)) || !sink ||
       FAILED(sink->SetFileName(AnsiToWide(videoOutputPath).c_str(), nullptr))) {
@@ -126,6 +141,24 @@ bool CaptureEngine::ConnectRecordingGraph(const std::string& videoOutputPath) {
     ErrorBox(kVideoFileRefused);
     return false;
   }
+  if (camera && !ConnectRecordedCamera()) return false;
+  if (microphone && !RenderMeteredSound()) {
+    ErrorBox("无法渲染音频流！");
+    return false;
+  }
+  if (camera) {
+    if (FAILED(graph.As(videoWindow)) || !videoWindow) {
+      ErrorBox("该图无法预览！");
+    } else {
+      PlaceVideoWindow(videoWindow.Get());
+    }
+    SetCaptureFrameRate();
+  }
+  NotifyMainWindow();
+  return true;
+}
+
+bool CaptureEngine::ConnectRecordedCamera() {
   IBaseFilter* overlay = titleOverlay.Get();  // null when the title is off or was not made
   if (FAILED(builder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Interleaved,
                                    videoCapture.Get(), overlay, asfWriter.Get())) &&
@@ -166,17 +199,6 @@ bool CaptureEngine::ConnectRecordingGraph(const std::string& videoOutputPath) {
     ErrorBox("Can't set grabber property");
     return false;
   }
-  if (!RenderMeteredSound()) {
-    ErrorBox("无法渲染音频流！");
-    return false;
-  }
-  if (FAILED(graph.As(videoWindow)) || !videoWindow) {
-    ErrorBox("该图无法预览！");
-  } else {
-    PlaceVideoWindow(videoWindow.Get());
-  }
-  SetCaptureFrameRate();
-  NotifyMainWindow();
   return true;
 }
 

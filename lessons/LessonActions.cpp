@@ -1,7 +1,7 @@
 #include "lessons/LessonActions.h"
 
 #include "framework/Shell.h"
-#include "lessons/ScreenPartsScript.h"
+#include "lessons/PartsScripts.h"
 #include "lessons/SubjectEditDialog.h"
 #include "lessons/SubjectFile.h"
 
@@ -34,8 +34,9 @@ bool ShowLessonSubject(HWND listView, const LessonList& rows, const std::string&
 bool OpenLessonPage(HWND listView, const LessonList& rows, const std::string& saveDir, HWND owner) {
   std::string folderName = rows.SelectedFolderName(listView);
   if (folderName.empty()) return false;
-  // The list of screen files may have grown since the stop (a part begun as the stop came).
-  WriteScreenPartsScript(LessonFolderPath(saveDir, folderName) + "\\html");
+  // The lists of files may have grown since the stop (a part begun as the stop came), or been
+  // left unwritten by a program that ended during the recording.
+  WriteRecordingPartsScripts(LessonFolderPath(saveDir, folderName) + "\\html");
   ShellExecuteFile(owner, "open", LessonPagePath(saveDir, folderName), "", "", SW_SHOW);
   return true;
 }

@@ -2,7 +2,7 @@
 
 #include "framework/Handles.h"
 #include "lessons/LessonList.h"
-#include "lessons/ScreenPartsScript.h"
+#include "lessons/PartsScripts.h"
 #include "mainwnd/LessonDuration.h"
 #include "recorder/recovery/AviCheck.h"
 #include "recorder/recovery/RecordingParts.h"
@@ -87,7 +87,11 @@ std::vector<RecoveredLesson> RecoverLessons(const std::vector<InterruptedLesson>
     if (lesson.records.empty()) {
       // Reading the parts' lengths waits like a repair while a recording runs.
       if (progress && !progress(lesson.folderName, 0)) break;
-      if (lesson.lengthMissing) WriteMissingLength(lesson, recovered);
+      if (lesson.lengthMissing) {
+        WriteMissingLength(lesson, recovered);
+        // The stop that could not write the length could not write the lists of files either.
+        WriteRecordingPartsScripts(lesson.htmlDir);
+      }
       continue;
     }
     size_t first = recovered.size();
@@ -111,8 +115,10 @@ std::vector<RecoveredLesson> RecoverLessons(const std::vector<InterruptedLesson>
       recovered.push_back(result);
       if (stopped) break;
     }
-    // A long recording is several files; the page lists all that are now whole.
-    WriteScreenPartsScript(lesson.htmlDir);
+    // A long recording is several screen files, and a camera or microphone that dropped out left
+    // several camera files; the page lists them all. A camera part cut off with the program is
+    // kept and listed as it is: the players read what it holds.
+    WriteRecordingPartsScripts(lesson.htmlDir);
     // The stop writes the length; a recording cut off before it gets the length its parts cover,
     // once every part is settled (one that waits for the next start would be left out for good).
     if (usable && settled && !stopped && !HasDuration(lesson.htmlDir)) {

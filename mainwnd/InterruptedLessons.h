@@ -1,7 +1,8 @@
 // At start-up: the lessons whose screen recording was cut off (the program was killed, the
 // machine lost power) get their screen.avi repaired and, when the stop never wrote it, their
 // length in time.ini. A lesson whose recording ended whole but whose length could not be
-// written (a full disk) gets its length too.
+// written (a full disk) gets its length too. Both get the course page's lists of their screen
+// and camera files; camera files are never removed or rewritten.
 //
 // Finding these lessons only lists folders and is quick; repairing them reads and writes whole
 // recordings and is left to a worker thread (LessonRepairWorker.h).

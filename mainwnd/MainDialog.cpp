@@ -258,13 +258,17 @@ BOOL MainDialog::PreTranslateMessage(MSG* msg) {
 
 LRESULT MainDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   // The window's own cases come before the handler tables: the capture engine's WM_GRAPHNOTIFY,
-  // WM_DEVICECHANGE and device commands 16 to 35, and the snapshot's WM_FRAMEREADY.
+  // WM_DEVICECHANGE, WM_RECORDINGDEVICES and device commands 16 to 35, and the snapshot's
+  // WM_FRAMEREADY.
   switch (msg) {
     case WM_FRAMEREADY:
       OnFrameReady();
       break;
     case WM_GRAPHNOTIFY:
       engine.HandleGraphEvents();
+      break;
+    case WM_RECORDINGDEVICES:
+      engine.CheckRecordingDevices();
       break;
     case WM_DEVICECHANGE:
       if (!engine.HandleDeviceChange(wp, lp)) return 0;
@@ -346,7 +350,21 @@ void MainDialog::CameraArrived() {
   SetRecordButtonLook(false);
 }
 
-void MainDialog::EndRecordingOnCameraArrival() { ToggleRecording(); }
+void MainDialog::RecordingDeviceLost(DeviceKind kind) {
+  if (kind == DeviceKind::Video) {
+    status.CameraAway(true);
+  } else {
+    status.MicrophoneAway(true);
+  }
+}
+
+void MainDialog::RecordingDeviceReturned(DeviceKind kind) {
+  if (kind == DeviceKind::Video) {
+    status.CameraAway(false);
+  } else {
+    status.MicrophoneAway(false);
+  }
+}
 
 void MainDialog::ShowHelp() { OpenHelpFile(hwnd_, moduleDirectory, appLanguage_); }
 

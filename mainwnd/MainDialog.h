@@ -72,7 +72,8 @@ public:
   HWND PreviewArea() const override { return GetDlgItem(hwnd_, IDC_PREVIEW); }
   Settings& CaptureSettings() override { return settings; }
   void CameraArrived() override;
-  void EndRecordingOnCameraArrival() override;
+  void RecordingDeviceLost(DeviceKind kind) override;
+  void RecordingDeviceReturned(DeviceKind kind) override;
 
   HICON appIcon = nullptr;
   HACCEL accelerators = nullptr;

@@ -8,7 +8,7 @@
 #include "framework/Handles.h"
 #include "framework/PaintingWait.h"
 #include "framework/Text.h"
-#include "lessons/ScreenPartsScript.h"
+#include "lessons/PartsScripts.h"
 #include "mainwnd/LessonDuration.h"
 #include "mainwnd/LessonFolder.h"
 #include "mainwnd/Snapshot.h"
@@ -60,6 +60,7 @@ void MainDialog::StartRecording() {
   SetRecordButtonLook(true);
 
   engine.TearDownGraph();
+  engine.BeginRecordingParts(videoOutputPath);
   if (!engine.BuildRecordingGraph()) {
     if (engine.asfWriterAddFailed) {
       engine.asfWriterAddFailed = 0;
@@ -113,7 +114,7 @@ void MainDialog::StopRecording() {
     OnStop();
     WaitForScreenFile();
     LessonDuration(CurrentLessonDir, screenRecording.LessonSeconds(static_cast<long>(time(nullptr) - recordingStartTime)));
-    WriteScreenPartsScript(CurrentLessonDir);
+    WriteRecordingPartsScripts(CurrentLessonDir);
     ExitProcess(0);
   }
   control = nullptr;
@@ -132,8 +133,9 @@ void MainDialog::StopRecording() {
   engine.screenWriter.EndWriting();
   // A screen recording that ended on its own gives the lesson the length its files cover.
   LessonDuration(CurrentLessonDir, screenRecording.LessonSeconds(static_cast<long>(time(nullptr) - recordingStartTime)));
-  // A long recording was kept as several screen files; its course page lists them in order.
-  WriteScreenPartsScript(CurrentLessonDir);
+  // A long recording was kept as several screen files, and a camera or microphone that dropped out
+  // left several camera files; the course page lists them in order.
+  WriteRecordingPartsScripts(CurrentLessonDir);
   FillLessonList();
   status.UpdateRoom(settings.SaveDir);
   repairWorker.Resume();

@@ -16,6 +16,8 @@ constexpr char kSpeakingBalloon[] = "麦克风有声音，但没有在录制。�
 constexpr char kDiskLowBalloon[] = "磁盘剩余空间只够再录制约 10 分钟。";
 constexpr char kDiskFullBalloon[] = "磁盘空间已满，屏幕录制已停止，已录制的内容已保存。";
 constexpr char kScreenStoppedBalloon[] = "屏幕录制意外停止，已录制的内容已保存，摄像头录制仍在继续。";
+constexpr char kCameraLostBalloon[] = "摄像头已断开，声音和屏幕录制继续。";
+constexpr char kMicrophoneLostBalloon[] = "麦克风已断开，摄像头和屏幕录制继续。";
 constexpr char kSoundlessBox[] = "本次录制没有录到声音，请检查麦克风。";
 constexpr char kLittleRoomQuestion[] = "磁盘剩余空间只够录制约 %llu 分钟。仍要开始录制吗？";
 }  // namespace
@@ -192,14 +194,40 @@ bool RecordingStatus::RecordingStopped() {
 
 void RecordingStatus::ReportSoundlessRecording() { AppMessageBox(kSoundlessBox, MB_OK | MB_ICONWARNING); }
 
-void RecordingStatus::ScreenCaptureEnded(VistrelCaptureEnd reason) {
-  if (!recording_) return;
+void RecordingStatus::RaiseAtOnce(Warning warning, const std::string& balloonText) {
   ULONGLONG now = clock_();
-  warnings_.Raise(Warning::ScreenStopped, reason == VistrelEndDiskFull ? kDiskFullBalloon : kScreenStoppedBalloon,
-                  now);
-  // This news is shown at once, before any other balloon that waits.
+  warnings_.Raise(warning, balloonText, now);
   balloonFreeAt_ = 0;
   ShowDueBalloon(now);
+  Refresh(now);
+}
+
+void RecordingStatus::ScreenCaptureEnded(VistrelCaptureEnd reason) {
+  if (!recording_) return;
+  RaiseAtOnce(Warning::ScreenStopped, reason == VistrelEndDiskFull ? kDiskFullBalloon : kScreenStoppedBalloon);
+}
+
+void RecordingStatus::CameraAway(bool away) {
+  if (!recording_) return;
+  if (away) {
+    RaiseAtOnce(Warning::CameraLost, kCameraLostBalloon);
+    return;
+  }
+  warnings_.Clear(Warning::CameraLost);
+  Refresh(clock_());
+}
+
+void RecordingStatus::MicrophoneAway(bool away) {
+  if (!recording_) return;
+  if (away) {
+    // Without a microphone there is no silence to tell of; the lost microphone says more.
+    warnings_.Clear(Warning::MicrophoneSilent);
+    RaiseAtOnce(Warning::MicrophoneLost, kMicrophoneLostBalloon);
+    return;
+  }
+  ULONGLONG now = clock_();
+  warnings_.Clear(Warning::MicrophoneLost);
+  silence_.Resume(now);
   Refresh(now);
 }
 

@@ -77,6 +77,11 @@ public:
 
   // The screen recording ended on its own (the recorder's message) while the camera records on.
   void ScreenCaptureEnded(VistrelCaptureEnd reason);
+  // The recording's camera dropped out (true) and the sound and screen are recorded on, or it is
+  // back (false).
+  void CameraAway(bool away);
+  // The same for the microphone, while the camera and the screen are recorded on.
+  void MicrophoneAway(bool away);
 
   // Shows the room on the save folder's disk in the main window's disk line.
   void UpdateRoom(const std::string& saveDir);
@@ -108,6 +113,8 @@ private:
   // Title, tip and badge after the time or a warning changed.
   void Refresh(ULONGLONG now);
   void ShowDueBalloon(ULONGLONG now);
+  // A warning that comes during a recording and is shown at once, before any balloon that waits.
+  void RaiseAtOnce(Warning warning, const std::string& balloonText);
   void ShowMenu();
   void SetTitle(const std::string& title);
   // The room in minutes at the given rate, shown in the disk line; false when the disk cannot be

@@ -6,6 +6,13 @@ void SilenceWatch::Begin(ULONGLONG now) {
   silenceSince_ = now;
 }
 
+void SilenceWatch::Resume(ULONGLONG now) {
+  silent_ = false;
+  inSound_ = false;
+  inSilence_ = true;
+  silenceSince_ = now;
+}
+
 void SilenceWatch::Update(ULONGLONG now, ULONGLONG elapsedMs, double peakDbfs) {
   // A reading tells of the sound since the reading before, so a sound or a silence it begins
   // began that long ago.

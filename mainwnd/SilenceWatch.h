@@ -14,6 +14,9 @@ public:
 
   // A new recording begins at `now`: no silence yet and no sound heard.
   void Begin(ULONGLONG now);
+  // The microphone is heard again from `now` on (it was away): its silence counts anew, what it
+  // heard before stays heard.
+  void Resume(ULONGLONG now);
   // The peak at `now` of the sound heard in the `elapsedMs` since the reading before; times
   // never go back.
   void Update(ULONGLONG now, ULONGLONG elapsedMs, double peakDbfs);

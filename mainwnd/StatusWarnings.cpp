@@ -12,12 +12,15 @@ struct WarningKind {
   ULONGLONG repeatMs;
 };
 
-// A silent microphone and a stopped screen recording stay true while they stand, so their
-// balloons come again; the disk's balloon names the ten minutes left and is given once.
+// A silent microphone, a stopped screen recording and a device that dropped out stay true while
+// they stand, so their balloons come again; the disk's balloon names the ten minutes left and is
+// given once.
 constexpr WarningKind kKinds[] = {
     {Warning::MicrophoneSilent, "麦克风无声", kFiveMinutesMs},
     {Warning::DiskLow, "磁盘将满", 0},
     {Warning::ScreenStopped, "屏幕录制已停止", kFiveMinutesMs},
+    {Warning::CameraLost, "摄像头断开", kFiveMinutesMs},
+    {Warning::MicrophoneLost, "麦克风断开", kFiveMinutesMs},
 };
 
 const WarningKind& KindOf(Warning warning) {

@@ -12,6 +12,8 @@ enum class Warning {
   MicrophoneSilent,  // the microphone has been silent for 30 s
   DiskLow,           // the disk has room for about 10 minutes more
   ScreenStopped,     // the screen recording ended on its own (a full disk, a failed write)
+  CameraLost,        // the camera dropped out; sound and screen are recorded on
+  MicrophoneLost,    // the microphone dropped out; camera and screen are recorded on
 };
 
 // The short form of a warning, as the title and the badge show it (for example "麦克风无声").

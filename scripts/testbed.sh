@@ -5,10 +5,16 @@
 # whose profile manager has no codec information), and the sound devices (an ALSA configuration of the prefix's own, which
 # scripts/env.sh names in ALSA_CONFIG_PATH, with a tone file for capture).
 # Usage: scripts/testbed.sh install|remove
-#        scripts/testbed.sh microphone silent|tone
+#        scripts/testbed.sh microphone silent|tone|unplug|plug
+#        scripts/testbed.sh camera unplug|plug [2]
 # "microphone silent" makes the test microphone of the prefix record digital silence, as a muted
 # or wrong microphone does, and "microphone tone" (the default) gives it its tone back; both work
 # at once, also while a program records.
+# "unplug" makes a test device vanish for the running programs as Windows shows it: its running
+# filter stops delivering and reports EC_DEVICE_LOST, it drops out of its DirectShow category, and
+# the top-level windows receive WM_DEVICECHANGE for its KSCATEGORY_CAPTURE interface; "plug"
+# brings it back the same way. "camera ... 2" is the second test camera. An install plugs every
+# device in again.
 # Quick when the installed testbed is already current; never shipped with the program.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
@@ -104,6 +110,10 @@ remove_wmvcore() {
 install_testbed() {
   lumora_ensure_prefix
   mkdir -p "$home"
+  # A device left unplugged (by a check that broke off) is plugged in again by registering anew.
+  if compgen -G "$home/*-unplugged" >/dev/null; then
+    rm -f "$home"/*-unplugged "$stamp"
+  fi
   write_sound_config
   install_wmvcore
   if [ ! -f "$built_dll" ] && [ -f "$LUMORA_BUILD/CMakeCache.txt" ]; then
@@ -152,12 +162,40 @@ switch_microphone() {
   esac
 }
 
+# Unplugs or plugs in a test device (testbed/devices/PlugDevice.cpp) for the programs of the prefix.
+plug_device() {
+  local device=$1 action=$2
+  if [ ! -f "$home/lumora_testbed.dll" ]; then
+    echo "testbed.sh: the testbed is not installed in $WINEPREFIX" >&2
+    return 1
+  fi
+  wine rundll32 "$home_windows\\lumora_testbed.dll,PlugDevice" "$device" "$action" >/dev/null 2>"$home/plug.log" || true
+  # The switch file tells whether it took effect.
+  if { [ "$action" = unplug ] && [ ! -f "$home/$device-unplugged" ]; } ||
+     { [ "$action" = plug ] && [ -f "$home/$device-unplugged" ]; }; then
+    echo "testbed.sh: could not $action the $device: $(cat "$home/plug.log")" >&2
+    return 1
+  fi
+}
+
 case "${1:-}" in
   microphone)
     case "${2:-}" in
       silent | tone) switch_microphone "$2" && echo "Test microphone of the $LUMORA_ARCH prefix: $2" ;;
+      unplug | plug) plug_device microphone "$2" && echo "Test microphone of the $LUMORA_ARCH prefix: ${2}ged" ;;
       *)
-        echo "usage: $0 microphone silent|tone" >&2
+        echo "usage: $0 microphone silent|tone|unplug|plug" >&2
+        exit 2
+        ;;
+    esac
+    ;;
+  camera)
+    camera=camera
+    [ "${3:-}" = 2 ] && camera=camera2
+    case "${2:-}" in
+      unplug | plug) plug_device "$camera" "$2" && echo "Test $camera of the $LUMORA_ARCH prefix: ${2}ged" ;;
+      *)
+        echo "usage: $0 camera unplug|plug [2]" >&2
         exit 2
         ;;
     esac
@@ -165,7 +203,7 @@ case "${1:-}" in
   install) install_testbed && echo "Testbed installed in the $LUMORA_ARCH prefix $WINEPREFIX" ;;
   remove) remove_testbed && echo "Testbed removed from the $LUMORA_ARCH prefix $WINEPREFIX" ;;
   *)
-    echo "usage: $0 install|remove|microphone silent|tone" >&2
+    echo "usage: $0 install|remove|microphone silent|tone|unplug|plug|camera unplug|plug [2]" >&2
     exit 2
     ;;
 esac

@@ -1,6 +1,9 @@
 // Self-registration: the classes under HKCR\CLSID, and through the filter mapper the cameras
 // and the microphone in the video and audio input device categories (with the FilterData
-// that device enumerators read), the writer among the ordinary DirectShow filters.
+// that device enumerators read, and for the cameras the device path that a camera's driver gives
+// Windows' device monikers), the writer among the ordinary DirectShow filters.
+#include "testbed/devices/TestDevices.h"
+
 #include <windows.h>
 
 #include <dshow.h>
@@ -24,13 +27,14 @@ struct Registered {
   const CLSID* category;
   const GUID* majorType;
   bool sink;
+  const char* device;  // the test device's name (TestDevices.h), none for the writer
 };
 
 const Registered kClasses[] = {
-    {&kFirstCameraClsid, kFirstCamera.name, &CLSID_VideoInputDeviceCategory, &MEDIATYPE_Video, false},
-    {&kSecondCameraClsid, kSecondCamera.name, &CLSID_VideoInputDeviceCategory, &MEDIATYPE_Video, false},
-    {&kMicrophoneClsid, kMicrophoneName, &CLSID_AudioInputDeviceCategory, &MEDIATYPE_Audio, false},
-    {&CLSID_WMAsfWriter, kAsfWriterName, &CLSID_LegacyAmFilterCategory, &MEDIATYPE_NULL, true},
+    {&kFirstCameraClsid, kFirstCamera.name, &CLSID_VideoInputDeviceCategory, &MEDIATYPE_Video, false, "camera"},
+    {&kSecondCameraClsid, kSecondCamera.name, &CLSID_VideoInputDeviceCategory, &MEDIATYPE_Video, false, "camera2"},
+    {&kMicrophoneClsid, kMicrophoneName, &CLSID_AudioInputDeviceCategory, &MEDIATYPE_Audio, false, "microphone"},
+    {&CLSID_WMAsfWriter, kAsfWriterName, &CLSID_LegacyAmFilterCategory, &MEDIATYPE_NULL, true, nullptr},
 };
 
 std::wstring KeyOf(const CLSID& clsid) {
@@ -58,6 +62,26 @@ HRESULT RegisterServer(const Registered& c, const std::wstring& modulePath) {
   return S_OK;
 }
 
+// The key that the filter mapper made for the filter in its category (named after the class).
+std::wstring InstanceKeyOf(const Registered& c) {
+  wchar_t category[40], clsid[40];
+  StringFromGUID2(*c.category, category, 40);
+  StringFromGUID2(*c.clsid, clsid, 40);
+  return std::wstring(L"CLSID\\") + category + L"\\Instance\\" + clsid;
+}
+
+// A camera's moniker tells its device path, as Windows' do for cameras with a driver of their
+// own; the microphone has none, as the wave-in sound sources of Windows have none.
+HRESULT AddDevicePath(const Registered& c) {
+  const TestDevice* device = c.device ? FindTestDevice(c.device) : nullptr;
+  if (!device || !device->monikerHasPath) return S_OK;
+  RegistryKey instance;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, InstanceKeyOf(c).c_str(), 0, KEY_WRITE, instance.Out()) != ERROR_SUCCESS ||
+      SetString(instance.Get(), L"DevicePath", device->path) != ERROR_SUCCESS)
+    return SELFREG_E_CLASS;
+  return S_OK;
+}
+
 HRESULT RegisterInCategory(IFilterMapper2* mapper, const Registered& c) {
   REGPINTYPES type{c.majorType, &MEDIASUBTYPE_NULL};
   REGFILTERPINS pin{};
@@ -70,7 +94,15 @@ HRESULT RegisterInCategory(IFilterMapper2* mapper, const Registered& c) {
   filter.dwMerit = MERIT_DO_NOT_USE;
   filter.cPins = 1;
   filter.rgPins = &pin;
-  return mapper->RegisterFilter(*c.clsid, c.name, nullptr, c.category, nullptr, &filter);
+  HRESULT hr = mapper->RegisterFilter(*c.clsid, c.name, nullptr, c.category, nullptr, &filter);
+  return SUCCEEDED(hr) ? AddDevicePath(c) : hr;
+}
+
+const Registered* FindRegistered(const char* device) {
+  for (const Registered& c : kClasses) {
+    if (c.device && lstrcmpA(c.device, device) == 0) return &c;
+  }
+  return nullptr;
 }
 
 // COM for the mapper, whatever the calling process has set up (regsvr32 may have none).
@@ -84,6 +116,20 @@ private:
 };
 
 }  // namespace
+
+HRESULT ShowDeviceInCategory(const char* device, bool shown) {
+  const Registered* c = FindRegistered(device);
+  if (!c) return E_INVALIDARG;
+  ComScope com;
+  ComPtr<IFilterMapper2> mapper;
+  HRESULT hr = CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
+                                mapper.OutVoid());
+  if (FAILED(hr)) return hr;
+  if (shown) return RegisterInCategory(mapper.Get(), *c);
+  // The class stays registered, as a driver's does; only the device's entry in the category goes.
+  return mapper->UnregisterFilter(c->category, nullptr, *c->clsid);
+}
+
 }  // namespace testbed
 
 STDAPI DllRegisterServer() {

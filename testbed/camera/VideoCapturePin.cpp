@@ -28,7 +28,7 @@ const VIDEOINFOHEADER* VideoHeader(const AM_MEDIA_TYPE& mt) {
 
 }  // namespace
 
-VideoCapturePin::VideoCapturePin(FilterBase* filter, const wchar_t* name, const GUID& category,
+VideoCapturePin::VideoCapturePin(CaptureFilter* filter, const wchar_t* name, const GUID& category,
                                  const CameraModel& model)
     : CapturePin(filter, name, category), model_(model) {}
 

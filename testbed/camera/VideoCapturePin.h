@@ -11,6 +11,7 @@ namespace testbed {
 
 struct CameraModel {
   const wchar_t* name;
+  const char* device;     // its unplug switch (testbed/devices/DevicePresence.h)
   bool mirrored;          // bars in reverse order
   int defaultWidth;       // the size of the default capability
   int defaultHeight;
@@ -22,7 +23,7 @@ public:
   static constexpr REFERENCE_TIME kMaxFrameTime = 5000000;    // 2 frames a second
   static constexpr REFERENCE_TIME kDefaultFrameTime = 333333;
 
-  VideoCapturePin(FilterBase* filter, const wchar_t* name, const GUID& category, const CameraModel& model);
+  VideoCapturePin(CaptureFilter* filter, const wchar_t* name, const GUID& category, const CameraModel& model);
 
 protected:
   std::vector<MediaType> Capabilities() override;

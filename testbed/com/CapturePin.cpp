@@ -1,5 +1,7 @@
 #include "testbed/com/CapturePin.h"
 
+#include "testbed/com/CaptureFilter.h"
+
 #include <climits>
 #include <cstring>
 
@@ -11,8 +13,8 @@ constexpr REFERENCE_TIME kMinTime = LLONG_MIN;
 
 }  // namespace
 
-CapturePin::CapturePin(FilterBase* filter, const wchar_t* name, const GUID& category)
-    : OutputPin(filter, name), category_(category), controlStart_(kMinTime), controlStop_(kMaxTime) {}
+CapturePin::CapturePin(CaptureFilter* filter, const wchar_t* name, const GUID& category)
+    : OutputPin(filter, name), device_(filter), category_(category), controlStart_(kMinTime), controlStop_(kMaxTime) {}
 
 CapturePin::~CapturePin() { Deactivate(); }
 
@@ -234,6 +236,11 @@ void CapturePin::Stream() {
   HANDLE stopOrRun[2] = {stopEvent_.Get(), runningEvent_.Get()};
   for (;;) {
     if (WaitForMultipleObjects(2, stopOrRun, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) break;
+    if (!device_->DevicePresent()) {
+      // An unplugged device delivers nothing more until the graph stops it.
+      WaitForSingleObject(stopEvent_.Get(), INFINITE);
+      break;
+    }
     REFERENCE_TIME now = filter_->StreamTimeNow();
     REFERENCE_TIME start = 0, stop = 0;
     REFERENCE_TIME ready = NextSample(now, &start, &stop);

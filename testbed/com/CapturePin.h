@@ -8,12 +8,14 @@
 
 namespace testbed {
 
+class CaptureFilter;
+
 class CapturePin : public OutputPin,
                    public IAMStreamConfig,
                    public IKsPropertySet,
                    public IAMStreamControl {
 public:
-  CapturePin(FilterBase* filter, const wchar_t* name, const GUID& category);
+  CapturePin(CaptureFilter* filter, const wchar_t* name, const GUID& category);
   ~CapturePin() override;
   DSHOW_IUNKNOWN_OWNED_BY(filter_)
 
@@ -72,6 +74,7 @@ private:
   // True when a sample starting at stream time `start` passes the stream control.
   bool StreamControlPasses(REFERENCE_TIME start, REFERENCE_TIME stop);
 
+  CaptureFilter* device_;  // the filter, which knows whether its device is still plugged in
   const GUID category_;
   MediaType format_;  // set through SetFormat; empty means the default
   UniqueHandle thread_;

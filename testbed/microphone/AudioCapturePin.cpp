@@ -24,7 +24,7 @@ const WAVEFORMATEX* WaveHeader(const AM_MEDIA_TYPE& mt) {
 
 }  // namespace
 
-AudioCapturePin::AudioCapturePin(FilterBase* filter, const wchar_t* name)
+AudioCapturePin::AudioCapturePin(CaptureFilter* filter, const wchar_t* name)
     : CapturePin(filter, name, PIN_CATEGORY_CAPTURE) {}
 
 std::vector<MediaType> AudioCapturePin::Capabilities() {

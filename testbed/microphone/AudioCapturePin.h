@@ -9,7 +9,7 @@ class AudioCapturePin : public CapturePin {
 public:
   static constexpr int kBufferMs = 50;
 
-  AudioCapturePin(FilterBase* filter, const wchar_t* name);
+  AudioCapturePin(CaptureFilter* filter, const wchar_t* name);
 
 protected:
   std::vector<MediaType> Capabilities() override;

@@ -6,7 +6,7 @@ namespace testbed {
 
 const wchar_t kMicrophoneName[] = L"Lumora Test Microphone";
 
-TestMicrophone::TestMicrophone(const CLSID& clsid) : CaptureFilter(clsid) {
+TestMicrophone::TestMicrophone(const CLSID& clsid) : CaptureFilter(clsid, "microphone") {
   AddPin(std::make_unique<AudioCapturePin>(this, L"Capture"));
 }
 

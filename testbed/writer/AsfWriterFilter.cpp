@@ -6,6 +6,7 @@
 #include <uuids.h>
 
 #include "testbed/RgbConversion.h"
+#include "testbed/wmformat/WmProfile.h"
 
 namespace testbed {
 namespace {
@@ -18,6 +19,52 @@ int BitCountOf(const GUID& subtype) {
   if (subtype == MEDIASUBTYPE_RGB32) return 32;
   if (subtype == MEDIASUBTYPE_RGB555) return 16;
   return 0;
+}
+
+// The profile's streams as the writer describes its inputs: a 320 x 240 video stream and 16-bit
+// stereo sound at 44100 Hz (the file itself takes whatever the connections bring).
+WM_MEDIA_TYPE WmTypeOf(const GUID& streamType, VIDEOINFOHEADER* video, WAVEFORMATEX* wave) {
+  WM_MEDIA_TYPE type{};
+  type.majortype = streamType;
+  if (streamType == kWmVideo) {
+    *video = VIDEOINFOHEADER{};
+    video->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    video->bmiHeader.biWidth = 320;
+    video->bmiHeader.biHeight = 240;
+    video->bmiHeader.biPlanes = 1;
+    video->bmiHeader.biBitCount = 16;
+    video->bmiHeader.biCompression = BI_RGB;
+    video->AvgTimePerFrame = 666666;
+    type.subtype = MEDIASUBTYPE_RGB555;
+    type.formattype = FORMAT_VideoInfo;
+    type.cbFormat = sizeof(VIDEOINFOHEADER);
+    type.pbFormat = reinterpret_cast<BYTE*>(video);
+  } else {
+    *wave = WAVEFORMATEX{WAVE_FORMAT_PCM, 2, 44100, 44100 * 4, 4, 16, 0};
+    type.subtype = MEDIASUBTYPE_PCM;
+    type.bFixedSizeSamples = TRUE;
+    type.lSampleSize = 4;
+    type.formattype = FORMAT_WaveFormatEx;
+    type.cbFormat = sizeof(WAVEFORMATEX);
+    type.pbFormat = reinterpret_cast<BYTE*>(wave);
+  }
+  return type;
+}
+
+HRESULT AddProfileStream(WmProfile* profile, const GUID& streamType, WORD number, const wchar_t* name) {
+  ComPtr<IWMStreamConfig> stream;
+  HRESULT hr = profile->CreateNewStream(streamType, stream.Out());
+  ComPtr<IWMMediaProps> props;
+  if (SUCCEEDED(hr)) hr = stream.As(props);
+  VIDEOINFOHEADER video;
+  WAVEFORMATEX wave;
+  WM_MEDIA_TYPE type = WmTypeOf(streamType, &video, &wave);
+  if (SUCCEEDED(hr)) hr = props->SetMediaType(&type);
+  if (SUCCEEDED(hr)) hr = stream->SetStreamNumber(number);
+  if (SUCCEEDED(hr)) hr = stream->SetStreamName(name);
+  if (SUCCEEDED(hr)) hr = stream->SetBitrate(streamType == kWmVideo ? 250000 : 1411200);
+  if (SUCCEEDED(hr)) hr = profile->AddStream(stream.Get());
+  return hr;
 }
 
 }  // namespace
@@ -60,6 +107,7 @@ void* AsfWriterFilter::FindInterface(REFIID iid) {
   if (iid == IID_IFileSinkFilter || iid == IID_IFileSinkFilter2)
     return static_cast<IFileSinkFilter2*>(this);
   if (iid == IID_IAMFilterMiscFlags) return static_cast<IAMFilterMiscFlags*>(this);
+  if (iid == IID_IConfigAsfWriter) return static_cast<IConfigAsfWriter*>(this);
   return FilterBase::FindInterface(iid);
 }
 
@@ -93,6 +141,60 @@ STDMETHODIMP AsfWriterFilter::SetMode(DWORD flags) {
 STDMETHODIMP AsfWriterFilter::GetMode(DWORD* flags) {
   if (!flags) return E_POINTER;
   *flags = mode_;
+  return S_OK;
+}
+
+STDMETHODIMP AsfWriterFilter::GetCurrentProfile(IWMProfile** out) {
+  if (!out) return E_POINTER;
+  AutoLock lock(StateLock());
+  ComPtr<WmProfile> profile = ComPtr<WmProfile>::Attach(new WmProfile(WMT_VER_9_0));
+  profile->SetName(L"Lumora testbed writer");
+  HRESULT hr = S_OK;
+  if (hasVideoInput_) hr = AddProfileStream(profile.Get(), kWmVideo, 1, L"Video");
+  if (SUCCEEDED(hr) && hasAudioInput_) hr = AddProfileStream(profile.Get(), kWmAudio, 2, L"Audio");
+  if (FAILED(hr)) return hr;
+  *out = profile.Detach();
+  return S_OK;
+}
+
+STDMETHODIMP AsfWriterFilter::ConfigureFilterUsingProfile(IWMProfile* profile) {
+  if (!profile) return E_POINTER;
+  bool video = false, audio = false;
+  DWORD count = 0;
+  HRESULT hr = profile->GetStreamCount(&count);
+  for (DWORD i = 0; SUCCEEDED(hr) && i < count; ++i) {
+    ComPtr<IWMStreamConfig> stream;
+    GUID type = GUID_NULL;
+    hr = profile->GetStream(i, stream.Out());
+    if (SUCCEEDED(hr)) hr = stream->GetStreamType(&type);
+    if (SUCCEEDED(hr)) {
+      video = video || type == kWmVideo;
+      audio = audio || type == kWmAudio;
+      if (type != kWmVideo && type != kWmAudio) hr = E_INVALIDARG;
+    }
+  }
+  if (FAILED(hr)) return hr;
+  if (!video && !audio) return E_INVALIDARG;
+  {
+    AutoLock lock(StateLock());
+    if (State() != State_Stopped) return VFW_E_NOT_STOPPED;
+    // An input the new profile drops must not be connected.
+    if ((!video && video_.IsConnected()) || (!audio && audio_.IsConnected())) return VFW_E_ALREADY_CONNECTED;
+    hasVideoInput_ = video;
+    hasAudioInput_ = audio;
+  }
+  NotifyEvent(EC_GRAPH_CHANGED, 0, 0);
+  return S_OK;
+}
+
+STDMETHODIMP AsfWriterFilter::SetIndexMode(BOOL indexFile) {
+  indexFile_ = indexFile;
+  return S_OK;
+}
+
+STDMETHODIMP AsfWriterFilter::GetIndexMode(BOOL* indexFile) {
+  if (!indexFile) return E_POINTER;
+  *indexFile = indexFile_;
   return S_OK;
 }
 

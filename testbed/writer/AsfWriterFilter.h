@@ -1,10 +1,13 @@
 // Stands in for the WM ASF Writer: a sink with a video and an audio input and
 // IFileSinkFilter that writes the camera as MS Video 1 and the sound as PCM into an ASF file
-// while the graph runs, and completes the file when the graph stops.
+// while the graph runs, and completes the file when the graph stops. Its profile
+// (IConfigAsfWriter) has a video and an audio stream; a profile with only one of them leaves the
+// writer with that one input, and the file with that one stream.
 #pragma once
 #include <memory>
 #include <string>
 
+#include "dshow/ConfigAsfWriter.h"
 #include "testbed/com/Base.h"
 #include "testbed/writer/AsfFile.h"
 #include "testbed/writer/VideoEncoder.h"
@@ -29,7 +32,7 @@ private:
   bool video_;
 };
 
-class AsfWriterFilter : public FilterBase, public IFileSinkFilter2, public IAMFilterMiscFlags {
+class AsfWriterFilter : public FilterBase, public IFileSinkFilter2, public IAMFilterMiscFlags, public IConfigAsfWriter {
 public:
   AsfWriterFilter();
   ~AsfWriterFilter() override;
@@ -43,8 +46,22 @@ public:
   // IAMFilterMiscFlags: a renderer, so that the graph waits for its end of stream.
   STDMETHODIMP_(ULONG) GetMiscFlags() override { return AM_FILTER_MISC_FLAGS_IS_RENDERER; }
 
-  int PinCount() override { return 2; }
-  IPin* PinAt(int index) override { return index == 0 ? static_cast<IPin*>(&video_) : &audio_; }
+  // IConfigAsfWriter: profiles of a video stream, an audio stream or both; the indexing mode is
+  // kept but changes nothing (the stand-in's files are not indexed).
+  STDMETHODIMP ConfigureFilterUsingProfileId(DWORD) override { return E_NOTIMPL; }
+  STDMETHODIMP GetCurrentProfileId(DWORD*) override { return E_NOTIMPL; }
+  STDMETHODIMP ConfigureFilterUsingProfileGuid(REFGUID) override { return E_NOTIMPL; }
+  STDMETHODIMP GetCurrentProfileGuid(GUID*) override { return E_NOTIMPL; }
+  STDMETHODIMP ConfigureFilterUsingProfile(IWMProfile* profile) override;
+  STDMETHODIMP GetCurrentProfile(IWMProfile** profile) override;
+  STDMETHODIMP SetIndexMode(BOOL indexFile) override;
+  STDMETHODIMP GetIndexMode(BOOL* indexFile) override;
+
+  // The inputs of the current profile: video first.
+  int PinCount() override { return (hasVideoInput_ ? 1 : 0) + (hasAudioInput_ ? 1 : 0); }
+  IPin* PinAt(int index) override {
+    return index == 0 && hasVideoInput_ ? static_cast<IPin*>(&video_) : &audio_;
+  }
 
   HRESULT Receive(WriterInputPin& pin, IMediaSample* sample);
   void EndOfStream();
@@ -62,6 +79,9 @@ private:
 
   WriterInputPin video_;
   WriterInputPin audio_;
+  bool hasVideoInput_ = true;  // under the state lock
+  bool hasAudioInput_ = true;
+  BOOL indexFile_ = TRUE;
   std::wstring fileName_;
   DWORD mode_ = 0;
 

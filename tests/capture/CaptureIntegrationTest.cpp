@@ -27,7 +27,8 @@ public:
   HWND PreviewArea() const override { return preview_; }
   Settings& CaptureSettings() override { return settings; }
   void CameraArrived() override { ++arrivals; }
-  void EndRecordingOnCameraArrival() override {}
+  void RecordingDeviceLost(DeviceKind) override {}
+  void RecordingDeviceReturned(DeviceKind) override {}
   Settings settings;
   int arrivals = 0;
 

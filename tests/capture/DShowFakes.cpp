@@ -4,6 +4,8 @@
 #include "capture/ComFactory.h"
 #include "dshow/LevelMeterFilter.h"
 #include "framework/Text.h"
+#include "testbed/wmformat/WmMediaType.h"
+#include "testbed/wmformat/WmProfile.h"
 
 #include <algorithm>
 #include <amvideo.h>
@@ -91,6 +93,43 @@ HRESULT FakeAsfWriter::SetFileName(LPCOLESTR name, const AM_MEDIA_TYPE* type) {
   fileName = name ? name : L"";
   Log(std::string("SetFileName ") + WideToAnsi(fileName) + (type ? " with type" : ""));
   return setFileNameResult;
+}
+
+HRESULT FakeAsfWriter::ConfigureFilterUsingProfile(IWMProfile* profile) {
+  std::vector<std::string> streams;
+  DWORD count = 0;
+  profile->GetStreamCount(&count);
+  for (DWORD i = 0; i < count; ++i) {
+    ComPtr<IWMStreamConfig> stream;
+    GUID type = GUID_NULL;
+    if (SUCCEEDED(profile->GetStream(i, stream.Out()))) stream->GetStreamType(&type);
+    streams.push_back(type == testbed::kWmVideo ? "video" : type == testbed::kWmAudio ? "audio" : "?");
+  }
+  std::string text = "ConfigureFilterUsingProfile";
+  for (const std::string& stream : streams) text += " " + stream;
+  Log(text);
+  profileStreams = streams;
+  return S_OK;
+}
+
+HRESULT FakeAsfWriter::GetCurrentProfile(IWMProfile** out) {
+  auto* profile = new testbed::WmProfile(WMT_VER_9_0);
+  profile->SetName(L"fake writer");
+  WORD number = 0;
+  for (const std::string& kind : profileStreams) {
+    const GUID& type = kind == "video" ? testbed::kWmVideo : testbed::kWmAudio;
+    ComPtr<IWMStreamConfig> stream;
+    profile->CreateNewStream(type, stream.Out());
+    ComPtr<IWMMediaProps> props;
+    stream.As(props);
+    WM_MEDIA_TYPE media{};
+    media.majortype = type;
+    props->SetMediaType(&media);
+    stream->SetStreamNumber(++number);
+    profile->AddStream(stream.Get());
+  }
+  *out = profile;
+  return S_OK;
 }
 
 HRESULT FakeTitleOverlay::SetTitleType(int type) {
@@ -227,6 +266,10 @@ HRESULT FakeCaptureBuilder::FindPin(IUnknown* source, PIN_DIRECTION direction, c
 FakeGraph::FakeGraph() { ++Live(); }
 
 FakeGraph::~FakeGraph() {
+  // Events still queued free their parameters with the graph.
+  for (const Event& event : events) {
+    if (event.code == EC_DEVICE_LOST && event.first) reinterpret_cast<IUnknown*>(event.first)->Release();
+  }
   for (IBaseFilter* filter : filters_) filter->Release();
   --Live();
 }
@@ -331,18 +374,22 @@ HRESULT FakeGraph::SetWindowPosition(LONG left, LONG top, LONG width, LONG heigh
 namespace {
 class FakePropertyBag : public ComFake<IPropertyBag> {
 public:
-  explicit FakePropertyBag(std::string name) : name_(std::move(name)) {}
+  FakePropertyBag(std::string name, std::string path) : name_(std::move(name)), path_(std::move(path)) {}
   HRESULT STDMETHODCALLTYPE Read(LPCOLESTR property, VARIANT* value, IErrorLog*) override {
-    if (wcscmp(property, L"FriendlyName") != 0) return E_INVALIDARG;
-    if (name_.empty()) return E_FAIL;
+    const std::string* text = wcscmp(property, L"FriendlyName") == 0 ? &name_
+                              : wcscmp(property, L"DevicePath") == 0 ? &path_
+                                                                     : nullptr;
+    if (!text) return E_INVALIDARG;
+    if (text->empty()) return E_FAIL;
     value->vt = VT_BSTR;
-    value->bstrVal = SysAllocString(AnsiToWide(name_).c_str());
+    value->bstrVal = SysAllocString(AnsiToWide(*text).c_str());
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE Write(LPCOLESTR, VARIANT*) override { return E_NOTIMPL; }
 
 private:
   std::string name_;
+  std::string path_;
 };
 
 class FakeEnumMoniker : public ComFake<IEnumMoniker> {
@@ -396,7 +443,8 @@ HRESULT FakeMoniker::BindToObject(IBindCtx*, IMoniker*, REFIID iid, void** out) 
 HRESULT FakeMoniker::BindToStorage(IBindCtx*, IMoniker*, REFIID iid, void** out) {
   *out = nullptr;
   if (iid != IID_IPropertyBag) return E_NOINTERFACE;
-  *out = static_cast<IPropertyBag*>(new FakePropertyBag(nameReadable ? id : std::string()));
+  *out = static_cast<IPropertyBag*>(
+      new FakePropertyBag(nameReadable ? (name.empty() ? id : name) : std::string(), path));
   return S_OK;
 }
 
@@ -419,6 +467,25 @@ void FakeDeviceEnumerator::AddVideo(const std::string& id, bool nameReadable, bo
 
 void FakeDeviceEnumerator::AddAudio(const std::string& id, bool nameReadable) {
   audio_.push_back(new FakeMoniker(id, nameReadable, new FakeFilter(id)));
+}
+
+void FakeDeviceEnumerator::AddCamera(const std::string& id, const std::string& name, const std::string& path) {
+  AddVideo(id);
+  video_.back()->name = name;
+  video_.back()->path = path;
+}
+
+void FakeDeviceEnumerator::Remove(const std::string& id) {
+  for (std::vector<FakeMoniker*>* devices : {&video_, &audio_}) {
+    for (auto at = devices->begin(); at != devices->end();) {
+      if ((*at)->id == id) {
+        (*at)->Release();
+        at = devices->erase(at);
+      } else {
+        ++at;
+      }
+    }
+  }
 }
 
 void FakeDeviceEnumerator::ClearVideo() {

@@ -3,6 +3,7 @@
 #pragma once
 #include "capture/DShowInterfaces.h"
 #include "capture/TitleOverlay.h"
+#include "dshow/ConfigAsfWriter.h"
 #include "framework/Handles.h"
 #include "tests/capture/ComFake.h"
 
@@ -77,15 +78,27 @@ public:
   FakeStreamConfig* streamConfig = nullptr;  // owned reference, or none
 };
 
-// The WM ASF Writer: a filter with a file sink.
-class FakeAsfWriter : public ComFake<IBaseFilter, IFileSinkFilter>, public Labelled {
+// The WM ASF Writer: a filter with a file sink whose profile (the Windows Media Format
+// stand-in's, with a video and an audio stream) can be replaced.
+class FakeAsfWriter : public ComFake<IBaseFilter, IFileSinkFilter, IConfigAsfWriter>, public Labelled {
 public:
   FakeAsfWriter() : Labelled("asf") {}
   FAKE_BASE_FILTER_STUBS
   HRESULT STDMETHODCALLTYPE SetFileName(LPCOLESTR name, const AM_MEDIA_TYPE* type) override;
   HRESULT STDMETHODCALLTYPE GetCurFile(LPOLESTR*, AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE ConfigureFilterUsingProfileId(DWORD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetCurrentProfileId(DWORD*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE ConfigureFilterUsingProfileGuid(REFGUID) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetCurrentProfileGuid(GUID*) override { return E_NOTIMPL; }
+  // Logs "ConfigureFilterUsingProfile" with the stream types of the profile ("video audio").
+  HRESULT STDMETHODCALLTYPE ConfigureFilterUsingProfile(IWMProfile* profile) override;
+  HRESULT STDMETHODCALLTYPE GetCurrentProfile(IWMProfile** profile) override;
+  HRESULT STDMETHODCALLTYPE SetIndexMode(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetIndexMode(BOOL*) override { return E_NOTIMPL; }
   std::wstring fileName;
   HRESULT setFileNameResult = S_OK;
+  // The stream types of the writer's profile, in its order.
+  std::vector<std::string> profileStreams{"video", "audio"};
 };
 
 // The title overlay filter; `refuseAt` names the first operation that fails.
@@ -269,7 +282,8 @@ private:
   std::vector<IBaseFilter*> filters_;
 };
 
-// A capture device: an id for moniker equality, a readable name or none, and its filter.
+// A capture device: an id for moniker equality, a readable name or none, its filter, and a
+// device path or none.
 class FakeMoniker : public ComFake<IMoniker> {
 public:
   FakeMoniker(std::string id, bool nameReadable, IBaseFilter* filter);
@@ -277,6 +291,8 @@ public:
   std::string id;
   bool nameReadable;
   IBaseFilter* filter;  // owned reference, or none
+  std::string name;     // the friendly name; the id when empty
+  std::string path;     // "DevicePath", none when empty
 
   HRESULT STDMETHODCALLTYPE GetClassID(CLSID*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE IsDirty() override { return E_NOTIMPL; }
@@ -310,8 +326,12 @@ public:
   // Adds a device; its moniker's id is `id`, the name is "<id>" when readable.
   void AddVideo(const std::string& id, bool nameReadable = true, bool videoPort = false);
   void AddAudio(const std::string& id, bool nameReadable = true);
+  // A camera with a device path and a friendly name of its own.
+  void AddCamera(const std::string& id, const std::string& name, const std::string& path);
   void ClearVideo();
   void ClearAudio();
+  // Takes the device with that id out of its category (it was unplugged).
+  void Remove(const std::string& id);
   // Moves the last video device to the front (a changed enumeration order).
   void RotateVideo();
   FakeFilter* VideoFilter(size_t index) const;

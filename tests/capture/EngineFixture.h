@@ -18,7 +18,12 @@ public:
   HWND PreviewArea() const override { return preview_; }
   Settings& CaptureSettings() override { return settings; }
   void CameraArrived() override { fakes::Calls().push_back("host CameraArrived"); }
-  void EndRecordingOnCameraArrival() override { fakes::Calls().push_back("host EndRecording"); }
+  void RecordingDeviceLost(DeviceKind kind) override {
+    fakes::Calls().push_back(kind == DeviceKind::Video ? "host camera lost" : "host microphone lost");
+  }
+  void RecordingDeviceReturned(DeviceKind kind) override {
+    fakes::Calls().push_back(kind == DeviceKind::Video ? "host camera back" : "host microphone back");
+  }
 
   Settings settings;
 

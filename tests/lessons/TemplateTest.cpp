@@ -1,5 +1,5 @@
 // The course template as the build puts it into the program folder.
-#include "lessons/ScreenPartsScript.h"
+#include "lessons/PartsScripts.h"
 #include "lessons/SubjectFile.h"
 #include "mainwnd/LessonFolder.h"
 
@@ -28,6 +28,8 @@ TEST(CourseTemplate, HoldsThePageAndAChineseStartingSubjectInTheAnsiCodePage) {
   EXPECT_NE(page.find("html/screen.avi"), std::string::npos);
   EXPECT_NE(page.find("<script src=\"html/screen.js\"></script>"), std::string::npos);
   EXPECT_NE(page.find("screenParts"), std::string::npos);
+  EXPECT_NE(page.find("<script src=\"html/video.js\"></script>"), std::string::npos);
+  EXPECT_NE(page.find("videoParts"), std::string::npos);
 
   std::string subject = ReadFileBytes(program + "template\\html\\subject.txt");
   ASSERT_FALSE(subject.empty());
@@ -69,5 +71,21 @@ TEST(CourseTemplate, AScreenRecordingOfSeveralPartsIsListedInPlayingOrder) {
   for (int part = 3; part <= 11; ++part) DeleteFileA((html / Format("screen-%d.avi", part)).c_str());
   EXPECT_TRUE(WriteScreenPartsScript(html.Path()));
   EXPECT_EQ(ReadFileBytes(script), "var screenParts = [\"html/screen.avi\", \"html/screen-2.avi\"];\r\n");
-  EXPECT_EQ(ScreenPartsScriptText({"课.avi"}), "var screenParts = [\"html/\\u8bfe.avi\"];\r\n");
+  EXPECT_EQ(PartsScriptText("screenParts", {"课.avi"}), "var screenParts = [\"html/\\u8bfe.avi\"];\r\n");
+}
+
+TEST(CourseTemplate, ACameraRecordingOfSeveralPartsIsListedBesideTheScreenParts) {
+  TempDir html;
+  ASSERT_TRUE(WriteFileBytes(html / "screen.avi", "a"));
+  ASSERT_TRUE(WriteFileBytes(html / "video.wmv", "a"));
+  ASSERT_TRUE(WriteFileBytes(html / "video-2.wmv", "sound only"));
+  ASSERT_TRUE(WriteFileBytes(html / "video-3.wmv", "c"));
+  EXPECT_TRUE(WriteRecordingPartsScripts(html.Path()));
+  EXPECT_EQ(ReadFileBytes(html / "video.js"),
+            "var videoParts = [\"html/video.wmv\", \"html/video-2.wmv\", \"html/video-3.wmv\"];\r\n");
+  EXPECT_EQ(GetFileAttributesA((html / "screen.js").c_str()), INVALID_FILE_ATTRIBUTES) << "one screen file needs no list";
+  // A first part that the writer could not create leaves the later ones listed.
+  DeleteFileA((html / "video.wmv").c_str());
+  EXPECT_TRUE(WriteVideoPartsScript(html.Path()));
+  EXPECT_EQ(ReadFileBytes(html / "video.js"), "var videoParts = [\"html/video-2.wmv\", \"html/video-3.wmv\"];\r\n");
 }

@@ -12,6 +12,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -197,6 +198,48 @@ TEST_F(StatusTest, AScreenRecordingThatEndsOnItsOwnIsToldAtOnceWithItsReason) {
   status.ScreenCaptureEnded(VistrelEndWriteFailed);
   EXPECT_EQ(Balloons(), std::vector<std::string>{
                             "Lumora: 屏幕录制意外停止，已录制的内容已保存，摄像头录制仍在继续。"});
+}
+
+TEST_F(StatusTest, ALostCameraIsToldAtOnceWithoutABoxRepeatedWhileAwayAndClearedOnItsReturn) {
+  status.CameraAway(true);
+  EXPECT_TRUE(shell.empty()) << "nothing records";
+
+  Start();
+  Run(2000, kTone);
+  status.CameraAway(true);
+  EXPECT_EQ(Balloons(), std::vector<std::string>{"Lumora: 摄像头已断开，声音和屏幕录制继续。"});
+  EXPECT_EQ(Title(), "录制中 00:00:02 摄像头断开 - Lumora会议记录系统");
+  EXPECT_TRUE(BadgeShows());
+  EXPECT_TRUE(boxes.Boxes().empty());
+  // Still away five minutes later: the balloon comes again.
+  Run(5 * 60 * 1000, kTone);
+  EXPECT_EQ(Balloons().size(), 2u);
+  status.CameraAway(false);
+  Run(1000, kTone);
+  EXPECT_EQ(Title(), "录制中 00:05:03 - Lumora会议记录系统");
+  EXPECT_FALSE(BadgeShows());
+  Run(10 * 60 * 1000, kTone);
+  EXPECT_EQ(Balloons().size(), 2u) << "a camera that is back is not warned of";
+}
+
+TEST_F(StatusTest, ALostMicrophoneReplacesTheSilenceWarningAndItsSilenceCountsAnewOnItsReturn) {
+  Start();
+  Run(31000, 0.0);
+  ASSERT_TRUE(status.Warnings().Stands(Warning::MicrophoneSilent));
+  status.MicrophoneAway(true);
+  microphone.metered = false;  // the picture-only part has no meter
+  Run(60000, 0.0, false);
+  EXPECT_FALSE(status.Warnings().Stands(Warning::MicrophoneSilent));
+  EXPECT_EQ(Title(), "录制中 00:01:31 麦克风断开 - Lumora会议记录系统");
+  EXPECT_NE(std::find(Balloons().begin(), Balloons().end(), std::string("Lumora: 麦克风已断开，摄像头和屏幕录制继续。")),
+            Balloons().end());
+  status.MicrophoneAway(false);
+  microphone.metered = true;
+  Run(20000, 0.0);
+  EXPECT_FALSE(status.Warnings().Stands(Warning::MicrophoneSilent)) << "twenty silent seconds since its return";
+  Run(11000, 0.0);
+  EXPECT_TRUE(status.Warnings().Stands(Warning::MicrophoneSilent));
+  EXPECT_FALSE(status.Warnings().Stands(Warning::MicrophoneLost));
 }
 
 TEST_F(StatusTest, TwoWarningsShareTheTitleAndTheBadgeAndTheirBalloonsComeInTurn) {

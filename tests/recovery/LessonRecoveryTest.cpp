@@ -1,6 +1,6 @@
 // The start-up repair of whole lessons: a lesson folder moved or copied after its recording was
-// cut off is repaired where it is now, and a lesson's length is written once all its parts are
-// settled.
+// cut off is repaired where it is now, a lesson's length is written once all its parts are
+// settled, and the parts of its camera file are kept and listed.
 #include "mainwnd/InterruptedLessons.h"
 #include "recorder/recovery/AviCheck.h"
 #include "recorder/recovery/RecordingRepair.h"
@@ -134,4 +134,44 @@ TEST(LessonLength, IsWrittenOnceEveryPartIsSettled) {
   EXPECT_TRUE(results[0].durationWritten);
   EXPECT_EQ(Duration(html), "00:00:15");
   EXPECT_TRUE(RecoverInterruptedLessons(save.Path()).empty());
+}
+
+// A camera that dropped out left the camera file in three parts, the last cut off with the program
+// (the writer never finished it): the repair of the screen file leaves them all as they are and
+// the course page lists them.
+TEST(CameraParts, AreKeptAndListedWhenTheRecordingWasCutOff) {
+  TempDir save;
+  std::string html = MakeLesson(save, "20240404080000");
+  std::string screen = html + "\\screen.avi";
+  ASSERT_TRUE(RecordCorner(screen, screen, "", 250));  // 5 s
+  ASSERT_TRUE(CutOffLikeAKill(screen, 0));
+  const std::pair<const char*, std::string> parts[] = {
+      {"video.wmv", "picture and sound"}, {"video-2.wmv", "sound only"}, {"video-3.wmv", std::string(600, '\0')}};
+  for (const auto& part : parts) ASSERT_TRUE(WriteFileBytes(html + "\\" + part.first, part.second));
+
+  std::vector<RecoveredLesson> results = RecoverInterruptedLessons(save.Path());
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].report.outcome, RepairOutcome::Repaired) << results[0].report.reason;
+  for (const auto& part : parts) EXPECT_EQ(ReadFileBytes(html + "\\" + part.first), part.second) << part.first;
+  EXPECT_EQ(ReadFileBytes(html + "\\video.js"),
+            "var videoParts = [\"html/video.wmv\", \"html/video-2.wmv\", \"html/video-3.wmv\"];\r\n");
+  EXPECT_EQ(Duration(html), "00:00:05");
+}
+
+// A stop on a full disk wrote neither the length nor the lists: the next start writes both.
+TEST(CameraParts, AreListedWithTheLengthAFullDiskKeptOut) {
+  TempDir save;
+  std::string html = MakeLesson(save, "20240405080000");
+  std::string screen = html + "\\screen.avi";
+  ASSERT_TRUE(RecordCorner(screen, screen, "", 250));
+  DeleteRecoveryRecord(RecoveryRecordPath(screen));
+  ASSERT_TRUE(WriteFileBytes(html + "\\time.ini", ""));
+  ASSERT_TRUE(WriteFileBytes(html + "\\video.wmv", "a"));
+  ASSERT_TRUE(WriteFileBytes(html + "\\video-2.wmv", "b"));
+
+  std::vector<RecoveredLesson> results = RecoverInterruptedLessons(save.Path());
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_TRUE(results[0].durationWritten);
+  EXPECT_EQ(ReadFileBytes(html + "\\video.js"), "var videoParts = [\"html/video.wmv\", \"html/video-2.wmv\"];\r\n");
+  EXPECT_EQ(ReadFileBytes(html + "\\video-2.wmv"), "b");
 }
