@@ -1,0 +1,89 @@
+#include "recorder/ScreenBudget.h"
+
+namespace {
+// The credit holds at most this many seconds of the budget, and starts full: a film costs at most
+// this much more than the budget in its first seconds.
+constexpr double kCreditSeconds = 0.5;
+// What "the last second" is, and how long a quality is kept at least before the next choice
+// (its frames must be seen first).
+constexpr DWORD kWindowMs = 1000;
+constexpr DWORD kKeepLevelMs = 250;
+// A written frame at the level's quality is needed for a choice; key frames tell nothing about
+// what the screen's changes cost and are left out of it.
+constexpr int kLeastFramesForChoice = 2;
+// One step up when the frames would cost less than this share of the budget: the next quality
+// up costs well under twice as much. Back to the capture's quality only when they would cost
+// almost nothing: above 7000 the whole way of coding changes, and a film costs several times
+// as much there.
+constexpr double kStepUpBelow = 0.5;
+constexpr double kBackToCaptureBelow = 0.1;
+}  // namespace
+
+ScreenBudget::ScreenBudget(double bytesPerSecond)
+    : rate_(bytesPerSecond > 0 ? bytesPerSecond : 0),
+      capacity_(rate_ * kCreditSeconds),
+      credit_(capacity_) {}
+
+DWORD ScreenBudget::Quality() const { return kBudgetQualities[level_]; }
+
+void ScreenBudget::Refill(DWORD nowMs) {
+  if (!started_) {
+    started_ = true;
+    startMs_ = lastMs_ = levelChosenMs_ = nowMs;
+  }
+  credit_ += rate_ * double(nowMs - lastMs_) / 1000.0;
+  if (credit_ > capacity_) credit_ = capacity_;
+  lastMs_ = nowMs;
+  while (!window_.empty() && nowMs - window_.front().ms >= kWindowMs) window_.pop_front();
+}
+
+void ScreenBudget::ChooseQuality(DWORD nowMs) {
+  if (nowMs - levelChosenMs_ < kKeepLevelMs || window_.empty()) return;
+  // What the frames offered in the last second would cost at this level if all were written:
+  // the average delta frame at this level times the frames taken per second.
+  uint64_t bytes = 0;
+  int frames = 0;
+  for (const Taken& taken : window_) {
+    if (taken.written && !taken.keyFrame && taken.level == level_) {
+      bytes += taken.bytes;
+      ++frames;
+    }
+  }
+  if (frames < kLeastFramesForChoice) return;
+  const DWORD windowStart = nowMs - startMs_ < kWindowMs ? startMs_ : nowMs - kWindowMs;
+  const double seconds = double(nowMs - windowStart) / 1000.0;
+  if (seconds <= 0) return;
+  const double offered = double(window_.size()) / seconds;
+  const double demand = double(bytes) / frames * offered;
+  const int before = level_;
+  if (demand > rate_) {
+    if (level_ + 1 < kBudgetLevels) ++level_;
+  } else if (level_ > 0) {
+    if (demand < rate_ * kBackToCaptureBelow) {
+      level_ = 0;
+    } else if (level_ > 1 && demand < rate_ * kStepUpBelow) {
+      --level_;
+    }
+  }
+  if (level_ != before) levelChosenMs_ = nowMs;
+}
+
+bool ScreenBudget::Admits(DWORD nowMs) {
+  if (!Active()) return true;
+  Refill(nowMs);
+  ChooseQuality(nowMs);
+  Taken taken;
+  taken.ms = nowMs;
+  taken.level = level_;
+  window_.push_back(taken);
+  return credit_ > 0;
+}
+
+void ScreenBudget::Written(uint32_t bytes, bool keyFrame) {
+  if (!Active() || window_.empty()) return;
+  credit_ -= double(bytes);
+  Taken& taken = window_.back();
+  taken.written = true;
+  taken.keyFrame = keyFrame;
+  taken.bytes = bytes;
+}

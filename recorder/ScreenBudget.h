@@ -1,0 +1,55 @@
+// Holds the screen recording to a data rate while the screen keeps changing, decided frame by
+// frame from what the last second cost:
+// - Each frame's quality: the capture's 8000 as long as the frames the screen offers fit the
+//   budget; one step lower at a time (below 7000 the encoder chooses each block's code by rate
+//   and distortion) while they would cost more; one step back up while they cost far less, and
+//   straight back to 8000 once they cost almost nothing (a slide after a film).
+// - A credit of bytes that fills at the budget's rate up to half a second's worth: a frame taken
+//   while the credit is spent is left out, its position stays empty as for any frame the machine
+//   was too slow to take. No quality brings a whole changing screen within a small budget (even
+//   the cheapest code costs 2 bytes a block), so this is what keeps any stretch of seconds
+//   within it.
+// Slides, typing and scrolling cost far less than the budget: they keep 8000 and every frame.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+#include <deque>
+
+class ScreenBudget {
+public:
+  // `bytesPerSecond` 0: no budget (every frame is written at 8000).
+  explicit ScreenBudget(double bytesPerSecond);
+
+  bool Active() const { return rate_ > 0; }
+  // Asked once for every frame taken, at `nowMs` of the recording's clock: whether it may be
+  // written. After true, Written tells what it cost.
+  bool Admits(DWORD nowMs);
+  // The quality to compress the admitted frame at.
+  DWORD Quality() const;
+  void Written(uint32_t bytes, bool keyFrame);
+
+private:
+  struct Taken {
+    DWORD ms = 0;
+    int level = 0;
+    bool written = false;
+    bool keyFrame = false;
+    uint32_t bytes = 0;
+  };
+  void Refill(DWORD nowMs);
+  void ChooseQuality(DWORD nowMs);
+
+  double rate_;
+  double capacity_;
+  double credit_;
+  bool started_ = false;
+  DWORD startMs_ = 0;
+  DWORD lastMs_ = 0;
+  int level_ = 0;           // index into the qualities, 0 = the capture's 8000
+  DWORD levelChosenMs_ = 0;  // when the level was last changed
+  std::deque<Taken> window_;  // the frames taken in the last second
+};
+
+// The qualities the budget steps through, from the capture's own down to the lowest.
+constexpr DWORD kBudgetQualities[] = {8000, 6000, 4000, 2000, 0};
+constexpr int kBudgetLevels = sizeof(kBudgetQualities) / sizeof(kBudgetQualities[0]);
