@@ -62,6 +62,7 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
   FrameLoopStages stages;
   const double loopStart = Seconds();
   DWORD start = RecorderNow();
+  stages.startMs = start;
   bool firstFrame = true;
   uint32_t lastIndex = 0;
   // One frame block for the whole run: each frame overwrites the one before.

@@ -29,6 +29,7 @@ struct FrameLoopStages {
   uint32_t leftOut = 0;    // frames the budget left out
   uint32_t belowCapture = 0;  // frames written below the capture's quality
   double grab = 0, convert = 0, compare = 0, encode = 0, write = 0, wait = 0, total = 0;
+  DWORD startMs = 0;  // the recorder's clock when the loop began: the time of position 0
 };
 // Read after the loop has returned.
 const FrameLoopStages& LastFrameLoopStages();

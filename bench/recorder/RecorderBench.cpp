@@ -2,11 +2,18 @@
 // the frame loop's stage times can be read) while a full-screen window shows one scene:
 //   still    - a slide that never changes (the pointer parked),
 //   slide    - the slide with a typing line (a character every 200 ms) and a pointer that moves,
-//   changing - a pattern that moves across the whole screen every 15 ms.
+//   changing - a pattern that moves across the whole screen every 15 ms,
+//   blink    - the still slide with a square that takes another colour every 200 to 500 ms.
 // Usage: vistrel_bench record <scene> <milliseconds> <output.avi> prints
-//   "<frames> <milliseconds> <width>x<height> <cpu%> <taken> <grab> <convert> <encode> <write> <wait>":
+//   "<frames> <milliseconds> <width>x<height> <cpu%> <taken> <grab> <convert> <encode> <write> <wait>
+//    <compare> <unchanged> <left out> <below 8000>":
 // the frames written according to the AVI index, the recording's length, the share of one
-// processor the process used, the frames taken, and each stage's milliseconds per frame taken.
+// processor the process used, the frames taken, each stage's milliseconds per frame taken, and
+// the frames taken that were unchanged, that the data-rate budget left out and that it wrote
+// below the capture's quality. The budget is the one the recording reads from Setup.ini beside
+// this program. For "blink" a second line "delay <changes> <median> <99th percentile> <largest>
+// <missed>" gives the milliseconds from each change painted to the position of the first frame in
+// the file that shows it (the file decoded through AVIFIL32), and the changes no frame showed.
 // vistrel_bench grab <scene> <milliseconds> prints "<grabs per second>": the bare grab rate, screen
 // to packed DIB and nothing else, on a thread of its own as the capture thread would be.
 // vistrel_bench show <scene> <milliseconds> only shows the scene, for a recording made by another
@@ -22,17 +29,58 @@
 #include "recorder/codec/Msvc1Driver.h"
 
 #include <windows.h>
+#include <mmsystem.h>
 #include <vfw.h>
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
-enum Scene { Still, Slide, Changing, Elsewhere };
+enum Scene { Still, Slide, Changing, Blink, Elsewhere };
 Scene scene = Still;
 int tick = 0;
+
+// The blinking square: its place, its colours (each held exactly by 16-bit frames) and the
+// changes painted so far, with the recorder's clock (timeGetTime) at each.
+constexpr int kSquare = 64;
+const COLORREF kSquareColours[] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255), RGB(255, 255, 0),
+                                   RGB(0, 255, 255), RGB(255, 0, 255)};
+constexpr int kSquareColourCount = sizeof(kSquareColours) / sizeof(kSquareColours[0]);
+struct Change {
+  DWORD painted;
+  int colour;
+};
+std::vector<Change> changes;
+DWORD nextChange = 0;
+uint32_t blinkState = 1;
+
+POINT SquareCentre() { return {GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) * 3 / 5}; }
+
+void PaintSquare(HWND window, int colour) {
+  const POINT centre = SquareCentre();
+  RECT square = {centre.x - kSquare / 2, centre.y - kSquare / 2, centre.x + kSquare / 2, centre.y + kSquare / 2};
+  HDC dc = GetDC(window);
+  HBRUSH brush = CreateSolidBrush(kSquareColours[colour]);
+  FillRect(dc, &square, brush);
+  DeleteObject(brush);
+  ReleaseDC(window, dc);
+  GdiFlush();
+}
+
+// A change at 200 to 500 ms after the last, at times that do not follow the recorder's pace.
+void BlinkIfDue(HWND window) {
+  const DWORD now = timeGetTime();
+  if (nextChange != 0 && static_cast<LONG>(now - nextChange) < 0) return;
+  blinkState = blinkState * 1664525u + 1013904223u;
+  const int colour = changes.empty() ? 0 : (changes.back().colour + 1 + int((blinkState >> 16) % (kSquareColourCount - 1))) % kSquareColourCount;
+  PaintSquare(window, colour);
+  changes.push_back({timeGetTime(), colour});
+  nextChange = now + 200 + (blinkState >> 8) % 300;
+}
 const char kTyping[] =
     "The recorder writes every frame at the position of the moment it was taken, so playback "
     "runs at the speed of the lecture however many frames the machine manages. ";
@@ -91,9 +139,14 @@ LRESULT CALLBACK SceneProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       GetClientRect(window, &client);
       if (scene == Changing) PaintChanging(dc, client); else PaintSlide(dc, client);
       EndPaint(window, &paint);
+      if (scene == Blink && !changes.empty()) PaintSquare(window, changes.back().colour);
       return 0;
     }
     case WM_TIMER: {
+      if (wParam == 2) {
+        BlinkIfDue(window);
+        return 0;
+      }
       ++tick;
       if (scene == Changing || (scene == Slide && tick % 13 == 0)) InvalidateRect(window, nullptr, FALSE);
       if (scene == Slide) {
@@ -152,20 +205,87 @@ DWORD WINAPI GrabLoop(void*) {
   return 0;
 }
 
+// The colour of the square in a decoded frame, or -1 when it shows none of them.
+int SquareColourIn(const BITMAPINFOHEADER* frame) {
+  if (frame->biBitCount != 16 && frame->biBitCount != 24 && frame->biBitCount != 32) return -1;
+  const POINT centre = SquareCentre();
+  const int bytesPerPixel = frame->biBitCount / 8;
+  const LONG stride = ((frame->biWidth * frame->biBitCount + 31) / 32) * 4;
+  const BYTE* pixels = reinterpret_cast<const BYTE*>(frame) + frame->biSize + 4 * frame->biClrUsed;
+  const BYTE* at = pixels + stride * (frame->biHeight - 1 - centre.y) + bytesPerPixel * centre.x;
+  int r, g, b;
+  if (bytesPerPixel == 2) {
+    const WORD p = static_cast<WORD>(at[0] | (at[1] << 8));
+    r = ((p >> 10) & 31) * 255 / 31, g = ((p >> 5) & 31) * 255 / 31, b = (p & 31) * 255 / 31;
+  } else {
+    b = at[0], g = at[1], r = at[2];
+  }
+  for (int c = 0; c < kSquareColourCount; ++c) {
+    const COLORREF want = kSquareColours[c];
+    if (abs(r - GetRValue(want)) < 40 && abs(g - GetGValue(want)) < 40 && abs(b - GetBValue(want)) < 40) return c;
+  }
+  return -1;
+}
+
+// For each change painted, the milliseconds to the position of the first frame after it that
+// shows it; positions count from the loop's start. *missed counts the changes no frame showed.
+std::vector<long> ChangeDelays(const char* path, DWORD loopStart, int* missed) {
+  std::vector<long> delays;
+  AVIFileInit();
+  PAVISTREAM stream = nullptr;
+  if (AVIStreamOpenFromFileA(&stream, path, streamtypeVIDEO, 0, OF_READ, nullptr) == 0) {
+    PGETFRAME frames = AVIStreamGetFrameOpen(stream, nullptr);
+    const LONG end = AVIStreamEnd(stream);
+    size_t next = 0;
+    for (LONG pos = AVIStreamStart(stream); frames && pos < end && next < changes.size(); ++pos) {
+      LONG bytes = 0;
+      if (AVIStreamRead(stream, pos, 1, nullptr, 0, &bytes, nullptr) != 0 || bytes == 0) continue;
+      auto* frame = static_cast<BITMAPINFOHEADER*>(AVIStreamGetFrame(frames, pos));
+      if (!frame) continue;
+      const long at = static_cast<long>(pos) * 5;
+      const long painted = static_cast<long>(changes[next].painted - loopStart);
+      // A change the recorder never showed (the next one came first) counts as missed.
+      while (next + 1 < changes.size() && static_cast<long>(changes[next + 1].painted - loopStart) <= at - 5) {
+        ++*missed;
+        ++next;
+      }
+      if (SquareColourIn(frame) == changes[next].colour && at >= painted - 5) {
+        delays.push_back(at - static_cast<long>(changes[next].painted - loopStart));
+        ++next;
+      }
+    }
+    if (frames) AVIStreamGetFrameClose(frames);
+    AVIStreamRelease(stream);
+  }
+  AVIFileExit();
+  return delays;
+}
+
 int Record(const char* path, DWORD milliseconds, int width, int height, HWND window) {
   const double processorStart = ProcessSeconds(), wallStart = WallSeconds();
   OnRecord(window, path, 0);
+  if (scene == Blink) SetTimer(window, 2, 5, nullptr);
   PumpFor(milliseconds);
   OnStop();
+  if (scene == Blink) KillTimer(window, 2);
   while (!WaitForVistrelIdle(0)) PumpFor(20);
   const double cpu = 100.0 * (ProcessSeconds() - processorStart) / (WallSeconds() - wallStart);
   long frames = 0, length = 0;
   if (!CountFrames(path, &frames, &length)) return 1;
   const FrameLoopStages& stages = LastFrameLoopStages();
   const double perFrame = stages.frames ? 1000.0 / stages.frames : 0;
-  printf("%ld %ld %dx%d %.0f %lu %.2f %.2f %.2f %.2f %.2f\n", frames, length, width, height, cpu,
+  printf("%ld %ld %dx%d %.0f %lu %.2f %.2f %.2f %.2f %.2f %.2f %lu %lu %lu\n", frames, length, width, height, cpu,
          static_cast<unsigned long>(stages.frames), stages.grab * perFrame, stages.convert * perFrame,
-         stages.encode * perFrame, stages.write * perFrame, stages.wait * perFrame);
+         stages.encode * perFrame, stages.write * perFrame, stages.wait * perFrame, stages.compare * perFrame,
+         static_cast<unsigned long>(stages.unchanged), static_cast<unsigned long>(stages.leftOut),
+         static_cast<unsigned long>(stages.belowCapture));
+  if (scene == Blink) {
+    int missed = 0;
+    std::vector<long> delays = ChangeDelays(path, stages.startMs, &missed);
+    std::sort(delays.begin(), delays.end());
+    auto at = [&](double share) { return delays.empty() ? -1L : delays[size_t(share * double(delays.size() - 1) + 0.5)]; };
+    printf("delay %zu %ld %ld %ld %d\n", delays.size(), at(0.5), at(0.99), delays.empty() ? -1L : delays.back(), missed);
+  }
   return 0;
 }
 
@@ -192,12 +312,13 @@ int main(int argc, char** argv) {
   const bool grab = argc == 4 && strcmp(argv[1], "grab") == 0;
   const bool show = argc == 4 && strcmp(argv[1], "show") == 0;
   if (!record && !grab && !show) {
-    fprintf(stderr, "usage: %s record still|slide|changing milliseconds output.avi\n"
+    fprintf(stderr, "usage: %s record still|slide|changing|blink milliseconds output.avi\n"
                     "       %s grab|show still|slide|changing milliseconds\n", argv[0], argv[0]);
     return 2;
   }
   scene = strcmp(argv[2], "changing") == 0 ? Changing
           : strcmp(argv[2], "slide") == 0    ? Slide
+          : strcmp(argv[2], "blink") == 0    ? Blink
           : strcmp(argv[2], "none") == 0     ? Elsewhere
                                              : Still;
   const DWORD milliseconds = static_cast<DWORD>(atoi(argv[3]));
@@ -215,7 +336,7 @@ int main(int argc, char** argv) {
                              width, height, nullptr, nullptr, windowClass.hInstance, nullptr);
     SetCursorPos(width - 40, height - 40);
     UpdateWindow(window);
-    if (scene != Still) SetTimer(window, 1, 15, nullptr);
+    if (scene == Slide || scene == Changing) SetTimer(window, 1, 15, nullptr);
   }
   PumpFor(500);
   int result = 0;
