@@ -70,7 +70,7 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
   FrameChange change;
   FramePace pace;
   ScreenBudget budget(
-      ScreenBudgetBytesPerSecond(Recorder().screenBudgetMBPerMinute, rectangle.Width(), rectangle.Height()));
+      PictureBudget(Recorder().screenBudgetMBPerMinute, rectangle.Width(), rectangle.Height(), kStreamRate));
   FrameLoopEnd end = FrameLoopEnd::Stopped;
   do {
     const DWORD grabbedAt = RecorderNow();
@@ -114,8 +114,8 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
       }
       ++stages.written;
       if (cost.quality < kCaptureQuality) ++stages.belowCapture;
-      lastIndex = index;
       budget.Written(cost.bytes, cost.keyFrame);
+      lastIndex = index;
     }
     pace.FrameTaken(changed);
     const double waitStart = Seconds();

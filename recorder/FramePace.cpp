@@ -2,13 +2,14 @@
 
 void FramePace::FrameTaken(bool changed) {
   if (changed) {
-    pace_ = kShortestPauseMs;
-  } else if (pace_ < kLongestPauseMs) {
-    pace_ = pace_ + kPauseStepMs < kLongestPauseMs ? pace_ + kPauseStepMs : kLongestPauseMs;
+    pause_ = kShortestPauseMs;
+  } else if (pause_ < kLongestPauseMs) {
+    pause_ = pause_ + kPauseStepMs < kLongestPauseMs ? pause_ + kPauseStepMs : kLongestPauseMs;
   }
 }
 
 DWORD FramePace::WaitMs(DWORD sinceGrabStartMs) const {
-  const DWORD left = sinceGrabStartMs < pace_ ? pace_ - sinceGrabStartMs : 0;
-  return left > kShortestPauseMs ? left : kShortestPauseMs;
+  const DWORD untilLimit = sinceGrabStartMs < kLongestPauseMs ? kLongestPauseMs - sinceGrabStartMs : 0;
+  const DWORD wait = pause_ < untilLimit ? pause_ : untilLimit;
+  return wait > kShortestPauseMs ? wait : kShortestPauseMs;
 }

@@ -11,12 +11,13 @@ constexpr DWORD kKeepLevelMs = 250;
 // A written frame at the level's quality is needed for a choice; key frames tell nothing about
 // what the screen's changes cost and are left out of it.
 constexpr int kLeastFramesForChoice = 2;
-// One step up when the frames would cost less than this share of the budget: the next quality
-// up costs well under twice as much. Back to the capture's quality only when they would cost
-// almost nothing: above 7000 the whole way of coding changes, and a film costs several times
-// as much there.
-constexpr double kStepUpBelow = 0.5;
-constexpr double kBackToCaptureBelow = 0.1;
+// A higher quality is taken back when the frames are expected to cost at most this share of
+// the budget there, which leaves room for the expectation to be wrong.
+constexpr double kUpTarget = 0.8;
+// What a step down made a delta frame cheaper by is kept within these bounds (a frame that
+// costs nothing at the lower quality says little about how much it costs at the higher one).
+constexpr double kLeastStepGain = 1.0;
+constexpr double kMostStepGain = 16.0;
 }  // namespace
 
 ScreenBudget::ScreenBudget(double bytesPerSecond)
@@ -54,18 +55,33 @@ void ScreenBudget::ChooseQuality(DWORD nowMs) {
   const double seconds = double(nowMs - windowStart) / 1000.0;
   if (seconds <= 0) return;
   const double offered = double(window_.size()) / seconds;
-  const double demand = double(bytes) / frames * offered;
-  const int before = level_;
-  if (demand > rate_) {
-    if (level_ + 1 < kBudgetLevels) ++level_;
-  } else if (level_ > 0) {
-    if (demand < rate_ * kBackToCaptureBelow) {
-      level_ = 0;
-    } else if (level_ > 1 && demand < rate_ * kStepUpBelow) {
-      --level_;
-    }
+  const double average = double(bytes) / frames;
+  const double demand = average * offered;
+  // The first choice after a step down learns what the step saved.
+  if (costBeforeStep_ > 0) {
+    const double gain = average > 0 ? costBeforeStep_ / average : kMostStepGain;
+    stepGain_[level_] = gain < kLeastStepGain ? kLeastStepGain : gain > kMostStepGain ? kMostStepGain : gain;
+    costBeforeStep_ = 0;
   }
-  if (level_ != before) levelChosenMs_ = nowMs;
+  if (demand > rate_) {
+    if (level_ + 1 < kBudgetLevels) {
+      costBeforeStep_ = average;
+      ++level_;
+      levelChosenMs_ = nowMs;
+    }
+    return;
+  }
+  // The highest quality at which the frames are expected to fit, by what the steps down saved.
+  double expected = demand;
+  int best = level_;
+  for (int level = level_; level > 0; --level) {
+    expected *= stepGain_[level];
+    if (expected <= rate_ * kUpTarget) best = level - 1;
+  }
+  if (best != level_) {
+    level_ = best;
+    levelChosenMs_ = nowMs;
+  }
 }
 
 bool ScreenBudget::Admits(DWORD nowMs) {

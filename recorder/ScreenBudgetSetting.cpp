@@ -1,5 +1,6 @@
 #include "recorder/ScreenBudgetSetting.h"
 
+#include "recorder/PartLimit.h"
 #include "recorder/TempPaths.h"
 
 #include <windows.h>
@@ -29,4 +30,10 @@ std::string HostSetupIniPath() { return ProgramDirectory() + "\\Setup.ini"; }
 double ScreenBudgetBytesPerSecond(int mbPerMinute, int width, int height) {
   if (mbPerMinute <= 0 || width <= 0 || height <= 0) return 0;
   return mbPerMinute * kMegabyte / 60.0 * (double(width) * double(height) / kReferencePixels);
+}
+
+double PictureBudget(int mbPerMinute, int width, int height, unsigned positionsPerSecond) {
+  const double file = ScreenBudgetBytesPerSecond(mbPerMinute, width, height);
+  const double positions = double(positionsPerSecond) * double(FrameFileBytes(0, 1));
+  return file - positions > file / 2 ? file - positions : file / 2;
 }

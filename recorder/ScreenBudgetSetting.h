@@ -14,3 +14,7 @@ int ReadScreenBudgetMBPerMinute(const std::string& setupIniPath);
 std::string HostSetupIniPath();
 // The budget in bytes per second for a picture of width x height pixels; 0 for no budget.
 double ScreenBudgetBytesPerSecond(int mbPerMinute, int width, int height);
+// What of that budget the pictures may use in a stream of `positionsPerSecond`: every position
+// costs the file an empty chunk and an index entry whether a picture is written there or not
+// (0.27 MB a minute at 200 positions a second). Tiny pictures keep at least half the budget.
+double PictureBudget(int mbPerMinute, int width, int height, unsigned positionsPerSecond);

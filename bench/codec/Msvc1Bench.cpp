@@ -10,6 +10,7 @@
 // compare every picture.
 #include "bench/BenchClock.h"
 #include "bench/codec/Scenes.h"
+#include "recorder/PartLimit.h"
 #include "recorder/ScreenBudget.h"
 #include "recorder/ScreenBudgetSetting.h"
 #include "recorder/codec/Msvc1Block.h"
@@ -171,16 +172,17 @@ std::vector<uint8_t> SceneDib(const SceneGenerator& generator, int index, int wi
 int Budget(const std::string& scene, int width, int height, int frames, int fps, int mbPerMinute, const char* aviPath) {
   SceneGenerator generator(scene, width, height);
   if (!generator.Valid() || fps <= 0) return std::fprintf(stderr, "unknown scene %s\n", scene.c_str()), 2;
-  ScreenBudget budget(ScreenBudgetBytesPerSecond(mbPerMinute, width, height));
+  ScreenBudget budget(PictureBudget(mbPerMinute, width, height, 200));
   Msvc1Encoder encoder(width, height, int(budget.Quality()), 0);
   std::vector<uint8_t> out(encoder.MaxFrameBytes());
   std::vector<std::vector<uint8_t>> coded(frames);
   std::vector<bool> keys(frames);
   const std::vector<uint8_t> nothing = NothingChanged(width, height);
-  size_t bytes = 0;
+  uint64_t bytes = 0;
   int written = 0, lowered = 0, sinceKey = fps;
   for (int i = 0; i < frames; ++i) {
-    if (!budget.Admits(DWORD(int64_t(i) * 1000 / fps))) {
+    const DWORD ms = DWORD(int64_t(i) * 1000 / fps);
+    if (!budget.Admits(ms)) {
       coded[i] = nothing;
       ++sinceKey;
       continue;
@@ -192,12 +194,15 @@ int Budget(const std::string& scene, int width, int height, int frames, int fps,
     budget.Written(uint32_t(size), key);
     coded[i].assign(out.begin(), out.begin() + size);
     keys[i] = key;
-    bytes += size;
+    bytes += size + (size & 1);
     ++written;
     lowered += budget.Quality() < 8000;
   }
   if (!WriteAvi(aviPath, width, height, coded, keys, fps)) return std::fprintf(stderr, "cannot write %s\n", aviPath), 2;
-  std::printf("mbmin=%.1f written=%.1f lowered=%.1f\n", double(bytes) / frames * fps * 60 / 1048576,
+  // The recorder's file holds a chunk and an index entry for each of its 200 positions a second too.
+  const double seconds = double(frames) / fps;
+  bytes += uint64_t(seconds * 200) * FrameFileBytes(0, 1);
+  std::printf("mbmin=%.1f written=%.1f lowered=%.1f\n", double(bytes) / seconds * 60 / 1048576,
               100.0 * written / frames, 100.0 * lowered / frames);
   return 0;
 }

@@ -9,10 +9,11 @@
 # that ffmpeg's encoder produced, interpolated on our curve (linear in the logarithm of the size).
 # Third table, the recorder's data-rate budget: each scene recorded for BUDGET_SECONDS (12) as if
 # its pictures came at FPS (40) a second, without a budget and with one of BUDGET (120) MB a
-# minute at 1920 x 1080: megabytes a minute, PSNR over every picture offered (a picture the
-# budget left out is compared with the one the player still shows), the share of pictures
-# written and of pictures written below quality 8000, and whether the file is the same as without
-# the budget.
+# minute at 1920 x 1080: megabytes a minute (as the recorder's file would hold them, with the
+# AVI's chunk and index entries of every 5 ms position), PSNR over every picture offered (a
+# picture the budget left out is compared with the one the player still shows), the share of
+# pictures written and of pictures written below quality 8000, and whether the file is the same
+# as without the budget.
 # Usage: bench/codec/run.sh [frames]   (builds msvc1_bench in $LUMORA_BUILD first)
 # SIZES, SCENES, QUALITY (default 8000, the recorder's) and QUALITIES (the sweep; none leaves it
 # out) narrow or change the run, BUDGET_SCENES (none leaves the third table out) the third; NO_BUILD=1 uses the built program as it is; EXE names another build of msvc1_bench.

@@ -11,9 +11,9 @@
 // processor the process used, the frames taken, each stage's milliseconds per frame taken, and
 // the frames taken that were unchanged, that the data-rate budget left out and that it wrote
 // below the capture's quality. The budget is the one the recording reads from Setup.ini beside
-// this program. For "blink" a second line "delay <changes> <median> <99th percentile> <largest>
-// <missed>" gives the milliseconds from each change painted to the position of the first frame in
-// the file that shows it (the file decoded through AVIFIL32), and the changes no frame showed.
+// this program. For "blink" the changes painted go to <output.avi>.changes.txt, one a line:
+// milliseconds after the time of the file's position 0, and the colour's red, green and blue.
+// vistrel_bench square prints the square's centre ("<x> <y>").
 // vistrel_bench grab <scene> <milliseconds> prints "<grabs per second>": the bare grab rate, screen
 // to packed DIB and nothing else, on a thread of its own as the capture thread would be.
 // vistrel_bench show <scene> <milliseconds> only shows the scene, for a recording made by another
@@ -31,7 +31,6 @@
 #include <windows.h>
 #include <mmsystem.h>
 #include <vfw.h>
-#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -45,7 +44,7 @@ Scene scene = Still;
 int tick = 0;
 
 // The blinking square: its place, its colours (each held exactly by 16-bit frames) and the
-// changes painted so far, with the recorder's clock (timeGetTime) at each.
+// changes painted so far, with the recorder's clock (timeGetTime) just after each.
 constexpr int kSquare = 64;
 const COLORREF kSquareColours[] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255), RGB(255, 255, 0),
                                    RGB(0, 255, 255), RGB(255, 0, 255)};
@@ -205,62 +204,6 @@ DWORD WINAPI GrabLoop(void*) {
   return 0;
 }
 
-// The colour of the square in a decoded frame, or -1 when it shows none of them.
-int SquareColourIn(const BITMAPINFOHEADER* frame) {
-  if (frame->biBitCount != 16 && frame->biBitCount != 24 && frame->biBitCount != 32) return -1;
-  const POINT centre = SquareCentre();
-  const int bytesPerPixel = frame->biBitCount / 8;
-  const LONG stride = ((frame->biWidth * frame->biBitCount + 31) / 32) * 4;
-  const BYTE* pixels = reinterpret_cast<const BYTE*>(frame) + frame->biSize + 4 * frame->biClrUsed;
-  const BYTE* at = pixels + stride * (frame->biHeight - 1 - centre.y) + bytesPerPixel * centre.x;
-  int r, g, b;
-  if (bytesPerPixel == 2) {
-    const WORD p = static_cast<WORD>(at[0] | (at[1] << 8));
-    r = ((p >> 10) & 31) * 255 / 31, g = ((p >> 5) & 31) * 255 / 31, b = (p & 31) * 255 / 31;
-  } else {
-    b = at[0], g = at[1], r = at[2];
-  }
-  for (int c = 0; c < kSquareColourCount; ++c) {
-    const COLORREF want = kSquareColours[c];
-    if (abs(r - GetRValue(want)) < 40 && abs(g - GetGValue(want)) < 40 && abs(b - GetBValue(want)) < 40) return c;
-  }
-  return -1;
-}
-
-// For each change painted, the milliseconds to the position of the first frame after it that
-// shows it; positions count from the loop's start. *missed counts the changes no frame showed.
-std::vector<long> ChangeDelays(const char* path, DWORD loopStart, int* missed) {
-  std::vector<long> delays;
-  AVIFileInit();
-  PAVISTREAM stream = nullptr;
-  if (AVIStreamOpenFromFileA(&stream, path, streamtypeVIDEO, 0, OF_READ, nullptr) == 0) {
-    PGETFRAME frames = AVIStreamGetFrameOpen(stream, nullptr);
-    const LONG end = AVIStreamEnd(stream);
-    size_t next = 0;
-    for (LONG pos = AVIStreamStart(stream); frames && pos < end && next < changes.size(); ++pos) {
-      LONG bytes = 0;
-      if (AVIStreamRead(stream, pos, 1, nullptr, 0, &bytes, nullptr) != 0 || bytes == 0) continue;
-      auto* frame = static_cast<BITMAPINFOHEADER*>(AVIStreamGetFrame(frames, pos));
-      if (!frame) continue;
-      const long at = static_cast<long>(pos) * 5;
-      const long painted = static_cast<long>(changes[next].painted - loopStart);
-      // A change the recorder never showed (the next one came first) counts as missed.
-      while (next + 1 < changes.size() && static_cast<long>(changes[next + 1].painted - loopStart) <= at - 5) {
-        ++*missed;
-        ++next;
-      }
-      if (SquareColourIn(frame) == changes[next].colour && at >= painted - 5) {
-        delays.push_back(at - static_cast<long>(changes[next].painted - loopStart));
-        ++next;
-      }
-    }
-    if (frames) AVIStreamGetFrameClose(frames);
-    AVIStreamRelease(stream);
-  }
-  AVIFileExit();
-  return delays;
-}
-
 int Record(const char* path, DWORD milliseconds, int width, int height, HWND window) {
   const double processorStart = ProcessSeconds(), wallStart = WallSeconds();
   OnRecord(window, path, 0);
@@ -280,11 +223,16 @@ int Record(const char* path, DWORD milliseconds, int width, int height, HWND win
          static_cast<unsigned long>(stages.unchanged), static_cast<unsigned long>(stages.leftOut),
          static_cast<unsigned long>(stages.belowCapture));
   if (scene == Blink) {
-    int missed = 0;
-    std::vector<long> delays = ChangeDelays(path, stages.startMs, &missed);
-    std::sort(delays.begin(), delays.end());
-    auto at = [&](double share) { return delays.empty() ? -1L : delays[size_t(share * double(delays.size() - 1) + 0.5)]; };
-    printf("delay %zu %ld %ld %ld %d\n", delays.size(), at(0.5), at(0.99), delays.empty() ? -1L : delays.back(), missed);
+    // The changes, for run.sh to find in the decoded file: the milliseconds from the loop's start
+    // (the time of position 0) and the colour.
+    FILE* list = fopen((std::string(path) + ".changes.txt").c_str(), "w");
+    if (!list) return 1;
+    for (const Change& change : changes) {
+      const COLORREF colour = kSquareColours[change.colour];
+      fprintf(list, "%ld %d %d %d\n", static_cast<long>(change.painted - stages.startMs), GetRValue(colour),
+              GetGValue(colour), GetBValue(colour));
+    }
+    fclose(list);
   }
   return 0;
 }
@@ -311,6 +259,11 @@ int main(int argc, char** argv) {
   const bool record = argc == 5 && strcmp(argv[1], "record") == 0;
   const bool grab = argc == 4 && strcmp(argv[1], "grab") == 0;
   const bool show = argc == 4 && strcmp(argv[1], "show") == 0;
+  if (argc == 2 && strcmp(argv[1], "square") == 0) {
+    const POINT centre = SquareCentre();
+    printf("%ld %ld\n", static_cast<long>(centre.x), static_cast<long>(centre.y));
+    return 0;
+  }
   if (!record && !grab && !show) {
     fprintf(stderr, "usage: %s record still|slide|changing|blink milliseconds output.avi\n"
                     "       %s grab|show still|slide|changing milliseconds\n", argv[0], argv[0]);

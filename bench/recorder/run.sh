@@ -71,6 +71,34 @@ $cpu ${left:-0} ${low:-0} $grab $conv ${compare:--} $encode $write $wait"$'\n'
   eval "cpu_$variant_key=$c mb_$variant_key=$mb"
 }
 
+# The change-to-file delay: a recording of the blinking square, decoded by ffmpeg; for each change
+# painted, the first frame after it that shows its colour at the square's centre. Prints the
+# changes found, the median, the 99th percentile and the largest delay in ms, and the changes
+# that no frame showed before the next one came. KEEP_DELAYS=<folder> keeps the lists.
+delays() {
+  local avi="$work/blink.avi" cx cy
+  wine "$bench" record blink $((delay_seconds * 1000)) "$(winepath -w "$avi")" >/dev/null 2>&1
+  read -r cx cy < <(wine "$bench" square 2>/dev/null | tr -d '\r')
+  ffmpeg -nostdin -i "$avi" -fps_mode passthrough -vf "crop=1:1:$cx:$cy,format=gbrp,showinfo" -f null - 2>&1 |
+    sed -n 's/.* pts: *\([0-9]*\) .*mean:\[\([0-9.]*\) \([0-9.]*\) \([0-9.]*\)\].*/\1 \4 \2 \3/p' >"$work/frames.txt"
+  tr -d '\r' <"$avi.changes.txt" | awk '
+    function near(a, b) { return a - b < 40 && b - a < 40 }
+    NR == FNR && $1 < 0 { next }  # painted before the recording began
+    NR == FNR { t[n] = $1; r[n] = $2; g[n] = $3; b[n] = $4; n++; next }
+    k < n {
+      at = $1 * 5
+      while (k + 1 < n && t[k + 1] <= at - 5) { missed++; k++ }
+      if (near($2, r[k]) && near($3, g[k]) && near($4, b[k])) { print at - t[k]; k++ }
+    }
+    END { print "missed", missed + 0 > "/dev/stderr" }' - "$work/frames.txt" 2>"$work/missed.txt" | sort -n >"$work/delays.txt"
+  awk -v missed="$(cut -d' ' -f2 "$work/missed.txt")" '{ d[NR] = $1 }
+    END { if (!NR) { print "no change found"; exit }
+          printf "%d changes, median %d ms, 99th percentile %d ms, largest %d ms, missed %d\n", NR, d[int((NR + 1) / 2)],
+                 d[int(0.99 * (NR - 1)) + 1], d[NR], missed }' "$work/delays.txt"
+  [ -n "${KEEP_DELAYS:-}" ] && cp "$work/delays.txt" "$avi.changes.txt" "$work/frames.txt" "$KEEP_DELAYS"/
+  rm -f "$work"/blink*
+}
+
 summary=""
 for size in ${SIZES:-1366x768 1920x1080}; do
   lumora_stop_xvfb
@@ -93,10 +121,7 @@ for size in ${SIZES:-1366x768 1920x1080}; do
     summary+="$line"$'\n'
   done
   budget 120
-  delay=$(wine "$bench" record blink $((delay_seconds * 1000)) "$(winepath -w "$work/blink.avi")" 2>/dev/null | tr -d '\r' | sed -n 's/^delay //p')
-  rm -f "$work"/blink*.avi
-  read -r count median p99 largest missed <<<"$delay"
-  summary+="$size change to file: $count changes, median $median ms, 99th percentile $p99 ms, largest $largest ms, missed $missed"$'\n'
+  summary+="$size change to file: $(delays)"$'\n'
 done
 echo
 printf '%s' "$summary"

@@ -5,6 +5,7 @@
 #include "recorder/FrameLoop.h"
 #include "recorder/FramePace.h"
 #include "recorder/RecorderState.h"
+#include "recorder/ScreenBudgetSetting.h"
 #include "tests/recorder/ScreenWindow.h"
 
 #include <gtest/gtest.h>
@@ -134,21 +135,24 @@ TEST(FrameLoop, FailedWriteEndsTheLoopAtOnce) {
 
 TEST(FramePace, GrowsByOneStepAfterEachUnchangedFrameUpTo50MsAndDropsAtAChange) {
   FramePace pace;
-  std::vector<DWORD> paces = {pace.Pace()};
+  std::vector<DWORD> pauses = {pace.Pause()};
   for (int i = 0; i < 11; ++i) {
     pace.FrameTaken(false);
-    paces.push_back(pace.Pace());
+    pauses.push_back(pace.Pause());
   }
-  EXPECT_EQ(paces, (std::vector<DWORD>{5, 10, 15, 20, 25, 30, 35, 40, 45, 50, 50, 50}));
-  // The wait is what is left of the pace since the grab began, but at least the 5 ms pause.
+  EXPECT_EQ(pauses, (std::vector<DWORD>{5, 10, 15, 20, 25, 30, 35, 40, 45, 50, 50, 50}));
+  // The next grab begins at most 50 ms after the last one began, but the pause is at least 5 ms.
   EXPECT_EQ(pace.WaitMs(0), 50u);
   EXPECT_EQ(pace.WaitMs(12), 38u);
   EXPECT_EQ(pace.WaitMs(47), 5u);
   EXPECT_EQ(pace.WaitMs(400), 5u);
   pace.FrameTaken(true);
-  EXPECT_EQ(pace.Pace(), 5u);
+  EXPECT_EQ(pace.Pause(), 5u);
   EXPECT_EQ(pace.WaitMs(0), 5u);
   EXPECT_EQ(pace.WaitMs(30), 5u);
+  pace.FrameTaken(false);
+  EXPECT_EQ(pace.WaitMs(8), 10u);
+  EXPECT_EQ(pace.WaitMs(42), 8u);
 }
 
 TEST(FrameLoop, WaitGrowsWhileTheScreenStandsStillAndDropsWhenItOrThePointerChanges) {
@@ -181,9 +185,9 @@ TEST(FrameLoop, WaitGrowsWhileTheScreenStandsStillAndDropsWhenItOrThePointerChan
   EXPECT_EQ(LastFrameLoopStages().unchanged, 27u);
 }
 
-TEST(FrameLoop, WaitCountsFromTheStartOfTheGrab) {
-  // Each frame takes 12 ms of the clock (the clock jumps while the grab runs); a still screen
-  // is then taken every 50 ms, and a change is never more than 50 ms late.
+TEST(FrameLoop, NextGrabBeginsAtMost50MsAfterTheLastOneBegan) {
+  // Each frame takes 12 ms of the clock (the clock jumps while it is written): the pauses grow
+  // as ever, until the 50 ms from grab to grab cut them; a change is never more than 50 ms late.
   ScreenWindow grey(0, 0, 64, 64, RGB(90, 90, 90));
   SetCursorPos(400, 300);
   FakeLoop loop(0, 14);
@@ -194,18 +198,17 @@ TEST(FrameLoop, WaitCountsFromTheStartOfTheGrab) {
     return S_OK;
   });
   ASSERT_EQ(grabs.size(), 14u);
-  EXPECT_EQ(loop.time.asked.back(), 38u);
+  EXPECT_EQ(loop.time.asked, (std::vector<DWORD>{5, 10, 15, 20, 25, 30, 35, 38, 38, 38, 38, 38, 38, 38}));
   for (size_t i = 1; i < grabs.size(); ++i) EXPECT_LE(grabs[i] - grabs[i - 1], 50u) << "frame " << i;
   EXPECT_EQ(grabs.back() - grabs[grabs.size() - 2], 50u);
 }
 
 TEST(FrameLoop, BudgetLeavesFramesOutAndLowersTheQualityThenReturnsTo8000) {
-  // A 64 x 64 corner has 4142 bytes a second of the default budget. The screen stands still, so
-  // a frame is taken every 50 ms. The writer stands for a compressor: for the first 6 seconds (a
-  // film) frames cost 900 bytes at 8000 and 300 below it, more than the budget at any quality;
-  // then 10 (a slide).
-  const CaptureRectangle corner = {0, 0, 63, 63};
-  ScreenWindow grey(0, 0, 64, 64, RGB(128, 128, 128));
+  // The screen stands still, so a frame is taken every 50 ms. The writer stands for a
+  // compressor: for the first 6 seconds (a film) frames cost 9000 bytes at 8000 and 3000 below
+  // it, more than the pictures' share of the default budget at any quality; then 100 (a slide).
+  const CaptureRectangle corner = {0, 0, 255, 191};
+  ScreenWindow grey(0, 0, 256, 192, RGB(128, 128, 128));
   SetCursorPos(400, 300);
   FakeLoop loop(0, 400);
   Recorder().screenBudgetMBPerMinute = 120;
@@ -217,7 +220,7 @@ TEST(FrameLoop, BudgetLeavesFramesOutAndLowersTheQualityThenReturnsTo8000) {
   std::vector<Written> frames;
   RunFrameLoop(corner, [&](BITMAPINFOHEADER*, uint32_t index, FrameCost& cost) {
     const DWORD ms = index * 5;
-    cost.bytes = ms >= 6000 ? 10 : cost.quality >= 8000 ? 900 : 300;
+    cost.bytes = ms >= 6000 ? 100 : cost.quality >= 8000 ? 9000 : 3000;
     frames.push_back({ms, cost.quality, cost.bytes});
     return S_OK;
   });
@@ -225,15 +228,15 @@ TEST(FrameLoop, BudgetLeavesFramesOutAndLowersTheQualityThenReturnsTo8000) {
   EXPECT_EQ(LastFrameLoopStages().frames, 400u);
   EXPECT_GT(LastFrameLoopStages().leftOut, 0u);
   EXPECT_EQ(LastFrameLoopStages().written + LastFrameLoopStages().leftOut, 400u);
-  // Any two seconds of the film spend at most their share of the budget, the one second the
+  // Any two seconds of the film spend at most their share of the budget, the half second the
   // credit holds, and one frame.
-  const double rate = 120.0 * 1048576 / 60 * 4096 / (1920.0 * 1080);
+  const double rate = PictureBudget(120, 256, 192, 200);
   for (DWORD from = 0; from + 2000 <= 6000; from += 500) {
     double spent = 0;
     for (const Written& f : frames)
       if (f.ms >= from && f.ms < from + 2000) spent += f.bytes;
-    EXPECT_LE(spent, rate * 3 + 900) << "from " << from;
-    EXPECT_GE(spent, rate * 2 * 0.7) << "from " << from;
+    EXPECT_LE(spent, rate * 2.5 + 9000) << "from " << from;
+    EXPECT_GE(spent, rate * 2 * 0.8) << "from " << from;
   }
   // The film went down to the lowest quality; the slide is back at 8000 within 2 s and keeps
   // every frame.

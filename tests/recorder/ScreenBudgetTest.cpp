@@ -5,6 +5,7 @@
 // with LUMORA_BUDGET_OUT set and decodes what it leaves there with ffmpeg.
 #include "recorder/AviCapture.h"
 #include "recorder/FrameCost.h"
+#include "recorder/PartLimit.h"
 #include "recorder/RecorderState.h"
 #include "recorder/ScreenBudget.h"
 #include "recorder/ScreenBudgetSetting.h"
@@ -62,7 +63,7 @@ std::vector<Taken> Record(const std::string& path, int mbPerMinute, int count, c
     ADD_FAILURE() << "cannot open " << path;
     return taken;
   }
-  ScreenBudget budget(ScreenBudgetBytesPerSecond(mbPerMinute, kWidth, kHeight));
+  ScreenBudget budget(PictureBudget(mbPerMinute, kWidth, kHeight, 200));
   for (int i = 0; i < count; ++i) {
     Taken frame;
     frame.ms = DWORD(i) * kFrameMs;
@@ -104,11 +105,13 @@ TestFrame TypedSlide(int number) {
   return frame;
 }
 
-uint64_t BytesBetween(const std::vector<Taken>& taken, DWORD from, DWORD to) {
+// What the recording's file holds for the time from `from` to `to`: the pictures written, and a
+// chunk and an index entry for every 5 ms position.
+uint64_t FileBytesBetween(const std::vector<Taken>& taken, DWORD from, DWORD to) {
   uint64_t bytes = 0;
   for (const Taken& t : taken)
-    if (t.written && t.ms >= from && t.ms < to) bytes += t.bytes;
-  return bytes;
+    if (t.written && t.ms >= from && t.ms < to) bytes += t.bytes + (t.bytes & 1);
+  return bytes + (to - from) / 5 * FrameFileBytes(0, 1);
 }
 
 size_t Written(const std::vector<Taken>& taken) {
@@ -157,7 +160,7 @@ TEST(ScreenBudget, AChangingSequenceStaysWithinTheBudgetOverTenSecondWindows) {
   const std::vector<Taken> taken = Record(dir / "film.avi", 120, 1000, Film);
   const double rate = ScreenBudgetBytesPerSecond(120, kWidth, kHeight);
   for (DWORD from = 0; from < 40000; from += 10000) {
-    const double spent = double(BytesBetween(taken, from, from + 10000));
+    const double spent = double(FileBytesBetween(taken, from, from + 10000));
     EXPECT_GE(spent, rate * 10 * 0.9) << "from " << from / 1000 << " s";
     EXPECT_LE(spent, rate * 10 * 1.1) << "from " << from / 1000 << " s";
   }
