@@ -45,11 +45,12 @@ budget() { printf '[Setup]\r\nScreenBudgetMBPerMinute=%s\r\n' "$1" >"$setup"; }
 
 # One row: variant $1 runs program $2 on scene $3.
 measure() {
-  local variant=$1 exe=$2 scene=$3 lines="" run avi frames ms cpu taken grab conv encode write wait compare unchanged left low bytes
+  local variant=$1 exe=$2 scene=$3 lines="" run avi frames ms recorded cpu taken grab conv encode write wait compare unchanged left low bytes
   for run in $(seq 1 "$runs"); do
     avi="$work/$scene-$size-$run.avi"
-    read -r frames ms _ cpu taken grab conv encode write wait compare unchanged left low < <(wine "$exe" record "$scene" \
-      $((seconds * 1000)) "$(winepath -w "$avi")" 2>/dev/null | tr -d '\r' | head -1)
+    read -r frames ms recorded cpu taken grab conv encode write wait compare unchanged left low < <(wine "$exe" record \
+      "$scene" $((seconds * 1000)) "$(winepath -w "$avi")" 2>/dev/null | tr -d '\r' | head -1)
+    [ "$recorded" = "$size" ] || { echo "recorded a screen of '$recorded', not $size" >&2; exit 1; }
     # A recording longer than a part is several files: screen.avi, screen-2.avi, ...
     bytes=$({ stat -c %s "$avi" "${avi%.avi}"-[0-9]*.avi 2>/dev/null || true; } | awk '{ s += $1 } END { print s + 0 }')
     lines+="$(awk -v f="$frames" -v m="$ms" -v b="$bytes" -v t="$taken" -v u="${unchanged:-0}" 'BEGIN {
@@ -103,11 +104,7 @@ summary=""
 for size in ${SIZES:-1366x768 1920x1080}; do
   lumora_stop_xvfb
   unset DISPLAY
-  for n in $(seq 150 190); do [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break; done
-  Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
-  LUMORA_XVFB_PID=$!
-  export DISPLAY=":$n"
-  sleep 1
+  lumora_start_xvfb "$size"
   echo
   printf '%-10s %-9s %-9s %7s %7s %7s %7s %6s %6s %5s %5s %6s | %5s %5s %5s %6s %5s %5s  (ms per frame taken)\n' size scene \
     variant 'grab/s' 'fps' 'taken/s' 'MB/min' '3h GB' 'cpu%' 'unch' 'left' '<8000' grab conv cmp encode write wait

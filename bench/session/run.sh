@@ -94,11 +94,8 @@ record_scenes() {
 for screen in ${SIZES:-1366x768 1920x1080}; do
   lumora_stop_xvfb
   unset DISPLAY
-  for n in $(seq 150 190); do [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break; done
-  Xvfb ":$n" -screen 0 "${screen}x24" -nolisten tcp >/dev/null 2>&1 &
-  LUMORA_XVFB_PID=$!
-  export DISPLAY=":$n"
-  sleep 1
+  lumora_start_xvfb "$screen"
+  [ "$(xdotool getdisplaygeometry | tr ' ' x)" = "$screen" ] || { echo "the screen is not $screen" >&2; exit 1; }
   echo
   printf '%-10s %-9s %-7s %7s %7s | %9s %8s %8s\n' screen scene variant fps 'MB/min' 'Lumora%' 'Xvfb%' 'server%'
   if [ -n "${BASELINE:-}" ]; then
