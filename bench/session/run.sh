@@ -26,11 +26,20 @@ source "$root/tests/e2e/lib.sh"
 save_dir=$(mktemp -d)
 trap 'e2e_cleanup; rm -rf "$save_dir"; lumora_stop_xvfb' EXIT
 
-# Processor ticks of the processes whose command line matches $1 (Wine names the process after
-# the program it runs).
+# The processes whose command line matches $1 (Wine names the process after the program it runs)
+# and that run in this tree's Wine prefix: on a shared machine other developers' Lumora.exe and
+# Wine servers run beside ours, come and go, and must not be counted.
+our_processes() {
+  local p
+  for p in $(pgrep -f "$1"); do
+    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$p"
+  done
+  return 0
+}
+# Processor ticks (user and system) of the processes $@.
 ticks() {
   local total=0 p
-  for p in $(pgrep -f "$1"); do
+  for p in "$@"; do
     total=$(( total + $(awk '{ print $14 + $15 }' "/proc/$p/stat" 2>/dev/null || echo 0) ))
   done
   echo "$total"
@@ -45,7 +54,7 @@ cores=$(nproc)
 summary=""
 # Records every scene with the program folder's Lumora.exe; variant $1 names the row.
 record_scenes() {
-  local variant=$1 scene before shown t0 t1 l0 l1 x0 x1 s0 s1 lesson frames duration size line
+  local variant=$1 scene before shown lumora_pids server_pids t0 t1 l0 l1 x0 x1 s0 s1 lesson frames duration size line
   e2e_setup_save_dir "$save_dir"
   e2e_start
   e2e_wait_main_window >/dev/null
@@ -57,9 +66,12 @@ record_scenes() {
     sleep 2
     e2e_post command 1002
     sleep 1
-    t0=$(date +%s.%N); l0=$(ticks Lumora.exe); x0=$(ticks "Xvfb $DISPLAY"); s0=$(ticks wineserver)
+    # The same processes are read before and after, so that none is counted from the middle.
+    lumora_pids=$(our_processes Lumora.exe); server_pids=$(our_processes wineserver)
+    [ "$(wc -w <<<"$lumora_pids")" = 1 ] || { echo "not one Lumora.exe of ours: '$lumora_pids'" >&2; exit 1; }
+    t0=$(date +%s.%N); l0=$(ticks $lumora_pids); x0=$(ticks "$LUMORA_XVFB_PID"); s0=$(ticks $server_pids)
     sleep "$seconds"
-    t1=$(date +%s.%N); l1=$(ticks Lumora.exe); x1=$(ticks "Xvfb $DISPLAY"); s1=$(ticks wineserver)
+    t1=$(date +%s.%N); l1=$(ticks $lumora_pids); x1=$(ticks "$LUMORA_XVFB_PID"); s1=$(ticks $server_pids)
     e2e_post command 1002
     lesson=""
     for _ in $(seq 1 120); do
