@@ -1,9 +1,13 @@
 #include "recorder/ScreenBudget.h"
 
 namespace {
-// The credit holds at most this many seconds of the budget, and starts full: a film costs at most
-// this much more than the budget in its first seconds.
+// The credit holds at most this many seconds of the budget, and starts full, so that the first
+// key frame and a slide's key frames pass as they are.
 constexpr double kCreditSeconds = 0.5;
+// The frames are held to a little less than the budget, so that what the credit lends (and the
+// one frame that may overdraw it) is paid back within this time: no minute, the first included,
+// costs more than the budget.
+constexpr double kPayBackSeconds = 30;
 // What "the last second" is, and how long a quality is kept at least before the next choice
 // (its frames must be seen first).
 constexpr DWORD kWindowMs = 1000;
@@ -21,8 +25,8 @@ constexpr double kMostStepGain = 16.0;
 }  // namespace
 
 ScreenBudget::ScreenBudget(double bytesPerSecond)
-    : rate_(bytesPerSecond > 0 ? bytesPerSecond : 0),
-      capacity_(rate_ * kCreditSeconds),
+    : rate_(bytesPerSecond > 0 ? bytesPerSecond * (1 - kCreditSeconds / kPayBackSeconds) : 0),
+      capacity_(bytesPerSecond > 0 ? bytesPerSecond * kCreditSeconds : 0),
       credit_(capacity_) {}
 
 DWORD ScreenBudget::Quality() const { return kBudgetQualities[level_]; }

@@ -5,11 +5,11 @@
 //   and distortion) while they would cost more. Each step learns how much cheaper it made the
 //   frames, and the quality goes back up, straight to 8000 where it can, as soon as the frames
 //   are expected to fit there by those savings (a slide after a film).
-// - A credit of bytes that fills at the budget's rate up to half a second's worth: a frame taken
-//   while the credit is spent is left out, its position stays empty as for any frame the machine
-//   was too slow to take. No quality brings a whole changing screen within a small budget (even
-//   the cheapest code costs 2 bytes a block), so this is what keeps any stretch of seconds
-//   within it.
+// - A credit of bytes that fills at the budget's rate (a little less, see ScreenBudget.cpp) up to
+//   half a second's worth: a frame taken while the credit is spent is left out, its position
+//   stays empty as for any frame the machine was too slow to take. No quality brings a whole
+//   changing screen within a small budget (even the cheapest code costs 2 bytes a block), so this
+//   is what keeps any stretch of seconds within it.
 // Slides and typing with the pointer cost far less than the budget: they keep 8000 and every
 // frame. A page scrolled without a stop costs more than a film and is held to the budget too.
 #pragma once
