@@ -20,10 +20,15 @@ AVICOMPRESSOPTIONS CaptureCompressOptions() {
   options.fccType = streamtypeVIDEO;
   options.fccHandler = kFourccMsvc;
   options.dwKeyFrameEvery = 200;
-  options.dwQuality = 8000;
+  options.dwQuality = kCaptureQuality;
   options.dwBytesPerSecond = 0;
   options.dwFlags = AVICOMPRESSF_KEYFRAMES | AVICOMPRESSF_VALID;
   return options;
+}
+
+FrameCompression CaptureCompression(const RecorderState& state) {
+  if (state.ownCompressor) return FrameCompression::OwnDriver;
+  return state.screenBudgetMBPerMinute > 0 ? FrameCompression::PerFrame : FrameCompression::Stream;
 }
 
 AviCapture::AviCapture() : options_(CaptureCompressOptions()) {}
@@ -34,11 +39,11 @@ AviCapture::~AviCapture() {
 }
 
 AviSetUp AviCapture::Open(const std::string& path, const CaptureRectangle& rectangle, DWORD rate,
-                          bool ownCompressor) {
+                          FrameCompression compression) {
   if (HIWORD(VideoForWindowsVersion()) < kMinimumVfwVersion) return AviSetUp::VideoForWindowsTooOld;
   // Where the system has no MS Video 1 compressor for these frames (Wine), ours is installed for
   // this process; otherwise the system's codec is used.
-  if (!ownCompressor) EnsureMsvc1Compressor(rectangle.Width(), rectangle.Height());
+  if (compression != FrameCompression::OwnDriver) EnsureMsvc1Compressor(rectangle.Width(), rectangle.Height());
   BITMAPINFOHEADER* probe =
       GrabScreenFrame(rectangle.left, rectangle.top, rectangle.Width(), rectangle.Height());
   if (!probe) return AviSetUp::NoProbeFrame;
@@ -54,7 +59,12 @@ AviSetUp AviCapture::Open(const std::string& path, const CaptureRectangle& recta
     header_.dwRate = rate;
     header_.dwSuggestedBufferSize = probe->biSizeImage;
     SetRect(&header_.rcFrame, 0, 0, probe->biWidth, probe->biHeight);
-    lastResult_ = ownCompressor ? CreateOwnCompressedStream(probe) : CreateCompressedStream(probe);
+    if (compression == FrameCompression::Stream) {
+      lastResult_ = CreateCompressedStream(probe);
+    } else {
+      lastResult_ = CreateFrameCompressedStream(
+          probe, compression == FrameCompression::OwnDriver ? CompressorChoice::Ours : CompressorChoice::System);
+    }
   }
   FreeDib(probe);
   return lastResult_ == 0 ? AviSetUp::Ready : AviSetUp::Failed;
@@ -70,27 +80,34 @@ HRESULT AviCapture::CreateCompressedStream(const BITMAPINFOHEADER* probe) {
   return result;
 }
 
-HRESULT AviCapture::CreateOwnCompressedStream(const BITMAPINFOHEADER* probe) {
-  own_ = std::make_unique<OwnCompressor>();
-  if (!own_->Begin(probe, options_.dwQuality, options_.dwKeyFrameEvery)) return AVIERR_NOCOMPRESSOR;
-  header_.fccHandler = options_.fccHandler;
-  header_.dwSuggestedBufferSize = own_->MaxFrameBytes();
+HRESULT AviCapture::CreateFrameCompressedStream(const BITMAPINFOHEADER* probe, CompressorChoice choice) {
+  perFrame_ = std::make_unique<FrameCompressor>();
+  if (!perFrame_->Begin(probe, choice, options_.dwKeyFrameEvery)) return AVIERR_NOCOMPRESSOR;
+  // The system's compressor writes the same file as the library's compressing stream, whose
+  // stream header names no handler; the fall-back's parts name ours.
+  if (choice == CompressorChoice::Ours) header_.fccHandler = options_.fccHandler;
+  header_.dwSuggestedBufferSize = perFrame_->MaxFrameBytes();
   HRESULT result = AVIFileCreateStreamA(file_, &rawStream_, &header_);
   if (result == 0) {
-    const std::vector<uint8_t>& format = own_->Format();
+    const std::vector<uint8_t>& format = perFrame_->Format();
     result = AVIStreamSetFormat(rawStream_, 0, const_cast<uint8_t*>(format.data()),
                                 static_cast<LONG>(format.size()));
   }
   return result;
 }
 
-HRESULT AviCapture::WriteFrame(BITMAPINFOHEADER* frame, uint32_t index) {
-  if (own_) {
+HRESULT AviCapture::WriteFrame(BITMAPINFOHEADER* frame, uint32_t index, FrameCost* cost) {
+  if (perFrame_) {
     LONG bytes = 0;
     DWORD flags = 0;
-    if (!own_->Compress(frame, DibPixels(frame), &bytes, &flags)) return lastResult_ = AVIERR_COMPRESSOR;
-    lastResult_ = streamWrite(rawStream_, static_cast<LONG>(index), 1, const_cast<void*>(own_->Output()),
+    const DWORD quality = cost ? cost->quality : kCaptureQuality;
+    if (!perFrame_->Compress(frame, DibPixels(frame), index, quality, &bytes, &flags)) return lastResult_ = AVIERR_COMPRESSOR;
+    lastResult_ = streamWrite(rawStream_, static_cast<LONG>(index), 1, const_cast<void*>(perFrame_->Output()),
                               bytes, flags, nullptr, nullptr);
+    if (cost) {
+      cost->bytes = static_cast<uint32_t>(bytes);
+      cost->keyFrame = (flags & AVIIF_KEYFRAME) != 0;
+    }
     return lastResult_;
   }
   lastResult_ = streamWrite(compressedStream_, static_cast<LONG>(index), 1, DibPixels(frame),
@@ -120,7 +137,7 @@ AVISTREAMINFOA AviCapture::CompressedStreamInfo() const {
   AVISTREAMINFOA info = {}, file = {};
   if (compressedStream_) AVIStreamInfoA(compressedStream_, &info, sizeof(info));
   if (rawStream_) AVIStreamInfoA(rawStream_, &file, sizeof(file));
-  // Our own compressor writes into the file's stream, which is then the compressed one.
+  // Frames compressed here go into the file's stream, which is then the compressed one.
   if (!compressedStream_) return file;
   if (info.dwSuggestedBufferSize == 0) info.dwSuggestedBufferSize = file.dwSuggestedBufferSize;
   return info;
@@ -137,7 +154,7 @@ void AviCapture::Close() {
   if (file_) AVIFileRelease(std::exchange(file_, nullptr));
   if (rawStream_) AVIStreamRelease(std::exchange(rawStream_, nullptr));
   if (compressedStream_) AVIStreamRelease(std::exchange(compressedStream_, nullptr));
-  own_.reset();
+  perFrame_.reset();
   if (libraryInitialised_) {
     AVIFileExit();
     libraryInitialised_ = false;

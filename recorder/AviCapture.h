@@ -1,9 +1,11 @@
 // The AVI file of one capture run: the file, its raw video stream and the compressing stream
 // on top of it, into which frames are written (compression happens inside AVIStreamWrite).
-// After the system's compressor failed, our own compressor is used instead and its frames go
-// into the raw stream (OwnCompressor.h).
+// Where each frame needs a quality of its own (a data-rate budget), or after the system's
+// compressor failed, the frames are compressed here instead and go into the raw stream
+// (FrameCompressor.h).
 #pragma once
-#include "recorder/OwnCompressor.h"
+#include "recorder/FrameCompressor.h"
+#include "recorder/FrameCost.h"
 #include "recorder/RecorderState.h"
 
 #include <windows.h>
@@ -14,6 +16,11 @@
 
 enum class AviSetUp { Ready, Failed, VideoForWindowsTooOld, NoProbeFrame };
 
+// How the frames are compressed: by the AVI library's compressing stream at the capture's fixed
+// quality; frame by frame through the system's 'MSVC' compressor, each at the quality asked for;
+// or frame by frame through our own driver, after the system's compressor failed.
+enum class FrameCompression { Stream, PerFrame, OwnDriver };
+
 class AviCapture {
 public:
   AviCapture();
@@ -22,12 +29,13 @@ public:
   AviCapture& operator=(const AviCapture&) = delete;
 
   // Opens `path` for writing with one MS Video 1 stream of the rectangle's size at `rate`
-  // positions per second, compressed by the system's 'MSVC' compressor or, with
-  // `ownCompressor`, by ours. Failed: an AVI call failed (see LastResult).
+  // positions per second, compressed as `compression` says. Failed: an AVI call failed (see
+  // LastResult).
   AviSetUp Open(const std::string& path, const CaptureRectangle& rectangle, DWORD rate,
-                bool ownCompressor = false);
+                FrameCompression compression = FrameCompression::Stream);
   // Compresses and writes one packed DIB at a stream position; the result is kept as well.
-  HRESULT WriteFrame(BITMAPINFOHEADER* frame, uint32_t index);
+  // `cost`, when given, asks for the frame's quality and learns its size.
+  HRESULT WriteFrame(BITMAPINFOHEADER* frame, uint32_t index, FrameCost* cost = nullptr);
   // Frees the compression options (before the sound is stopped).
   void FreeOptions();
   // Releases the file and the streams and ends the AVI library use; the file is complete.
@@ -40,9 +48,9 @@ public:
 
 private:
   HRESULT CreateCompressedStream(const BITMAPINFOHEADER* probe);
-  HRESULT CreateOwnCompressedStream(const BITMAPINFOHEADER* probe);
+  HRESULT CreateFrameCompressedStream(const BITMAPINFOHEADER* probe, CompressorChoice choice);
 
-  std::unique_ptr<OwnCompressor> own_;
+  std::unique_ptr<FrameCompressor> perFrame_;
   AVISTREAMINFOA header_ = {};
   bool libraryInitialised_ = false;
   PAVIFILE file_ = nullptr;
@@ -59,3 +67,7 @@ void SetAviStreamWriteForTests(AviStreamWriteCall call);
 
 // The capture's compression options: MS Video 1, quality 8000, a key frame every 200 frames.
 AVICOMPRESSOPTIONS CaptureCompressOptions();
+
+// How the recorder state's capture compresses: with our driver once the system's failed, frame
+// by frame where a data-rate budget chooses the qualities, else through the library's stream.
+FrameCompression CaptureCompression(const RecorderState& state);

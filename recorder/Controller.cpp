@@ -7,6 +7,7 @@
 #include "recorder/PartWriter.h"
 #include "recorder/RecorderState.h"
 #include "recorder/RecoveryNote.h"
+#include "recorder/ScreenBudgetSetting.h"
 #include "recorder/TempPaths.h"
 #include "recorder/Vistrel.h"
 #include "recorder/audio/Mci.h"
@@ -157,6 +158,7 @@ void OnRecord(HWND callbackWindow, const char* outputPath, int audioSource) {
   }
   strncpy(state.outputPath, outputPath ? outputPath : "", kOutputPathBytes - 1);
   state.outputPath[kOutputPathBytes - 1] = '\0';
+  state.screenBudgetMBPerMinute = ReadScreenBudgetMBPerMinute(HostSetupIniPath());
   ReadScreenSize(state);
   state.captureRectangle = {0, 0, state.screenWidth - 1, state.screenHeight - 1};
   StartCapture();
@@ -229,8 +231,8 @@ bool RunCapture(int left, int top, int width, int height, DWORD rate) {
     // The microphone's WAV file is written as it records, so it is recoverable; the MCI device
     // saves its sound only at the stop.
     part.BeginRecord(withSound && mode == AudioMicrophone ? state.tempSoundPath : std::string());
-    end = RunFrameLoop(rectangle, [&part](BITMAPINFOHEADER* frame, uint32_t index) {
-      return part.Write(frame, index);
+    end = RunFrameLoop(rectangle, [&part](BITMAPINFOHEADER* frame, uint32_t index, FrameCost& cost) {
+      return part.Write(frame, index, &cost);
     });
   }
   part.Avi().FreeOptions();

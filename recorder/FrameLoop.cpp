@@ -1,15 +1,18 @@
 #include "recorder/FrameLoop.h"
 
 #include "recorder/Clock.h"
+#include "recorder/FrameChange.h"
+#include "recorder/FramePace.h"
+#include "recorder/ScreenBudget.h"
+#include "recorder/ScreenBudgetSetting.h"
 #include "recorder/ScreenFrame.h"
 #include "recorder/codec/Msvc1Driver.h"
 
 #include <mmsystem.h>
 
-uint32_t FrameIndexAt(DWORD elapsedMs) {
-  double steps = (elapsedMs / 1000.0) * (1000.0 / kCaptureIntervalMs);
-  return static_cast<uint32_t>(static_cast<uint64_t>(steps));
-}
+// Whole steps by integer division: in double precision (elapsed / 1000) x 200 falls just short of
+// the whole number for many times (575 ms gave 114.99999... and so step 114).
+uint32_t FrameIndexAt(DWORD elapsedMs) { return elapsedMs / kCaptureIntervalMs; }
 
 namespace {
 bool Recording() { return Recorder().recording.load() == 1; }
@@ -46,9 +49,9 @@ private:
 };
 
 // The pause between frames in 50 ms slices, so that a long interval still ends soon after a stop.
-void WaitCaptureInterval() {
-  for (DWORD slice = 0; slice < kCaptureIntervalMs / 50 && Recording(); ++slice) Sleep(50);
-  if (Recording()) Sleep(kCaptureIntervalMs % 50);
+void WaitBetweenFrames(DWORD milliseconds) {
+  for (DWORD slice = 0; slice < milliseconds / 50 && Recording(); ++slice) RecorderSleep(50);
+  if (Recording() && milliseconds % 50 != 0) RecorderSleep(milliseconds % 50);
 }
 }  // namespace
 
@@ -59,13 +62,19 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
   FrameLoopStages stages;
   const double loopStart = Seconds();
   DWORD start = RecorderNow();
+  stages.startMs = start;
   bool firstFrame = true;
   uint32_t lastIndex = 0;
   // One frame block for the whole run: each frame overwrites the one before.
   ScreenGrabber grabber(rectangle.left, rectangle.top, rectangle.Width(), rectangle.Height());
+  FrameChange change;
+  FramePace pace;
+  ScreenBudget budget(
+      PictureBudget(Recorder().screenBudgetMBPerMinute, rectangle.Width(), rectangle.Height(), kStreamRate));
   FrameLoopEnd end = FrameLoopEnd::Stopped;
   do {
-    DWORD elapsed = firstFrame ? 0 : RecorderNow() - start;
+    const DWORD grabbedAt = RecorderNow();
+    DWORD elapsed = firstFrame ? 0 : grabbedAt - start;
     const double grabStart = Seconds();
     grabber.CopyScreen();
     const double convertStart = Seconds();
@@ -78,26 +87,39 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
       break;
     }
     ++stages.frames;
+    const bool changed = change.Differs(frame);
+    if (!changed) ++stages.unchanged;
+    const double compared = Seconds();
+    stages.compare += compared - convertEnd;
     uint32_t index = firstFrame ? 0 : FrameIndexAt(elapsed);
     // A later frame still in step 0 shares the first frame's position and is dropped like any
     // other frame of an already written step.
     bool writeFrame = firstFrame || index > lastIndex;
     firstFrame = false;
+    if (writeFrame && !budget.Admits(elapsed)) {
+      writeFrame = false;
+      ++stages.leftOut;
+    }
     if (writeFrame) {
+      FrameCost cost;
+      cost.quality = budget.Quality();
       const double encodedBefore = Msvc1CompressSeconds();
-      const HRESULT written = write(frame, index);
+      const HRESULT written = write(frame, index, cost);
       const double encode = Msvc1CompressSeconds() - encodedBefore;
       stages.encode += encode;
-      stages.write += Seconds() - convertEnd - encode;
+      stages.write += Seconds() - compared - encode;
       if (written != 0) {
         end = FrameLoopEnd::WriteFailed;
         break;
       }
       ++stages.written;
+      if (cost.quality < kCaptureQuality) ++stages.belowCapture;
+      budget.Written(cost.bytes, cost.keyFrame);
       lastIndex = index;
     }
+    pace.FrameTaken(changed);
     const double waitStart = Seconds();
-    WaitCaptureInterval();
+    WaitBetweenFrames(pace.WaitMs(RecorderNow() - grabbedAt));
     stages.wait += Seconds() - waitStart;
   } while (Recording());
   stages.total = Seconds() - loopStart;

@@ -16,6 +16,12 @@ bool PartWouldPassLimit(uint64_t fileBytes, uint32_t lastPosition, uint32_t posi
   return projected > limit;
 }
 
+uint64_t FrameFileBytes(uint32_t frameBytes, uint32_t positions) {
+  const uint64_t skipped = positions > 1 ? positions - 1 : 0;
+  return kChunkHeaderBytes + frameBytes + (frameBytes & 1) + kIndexEntryBytes +
+         skipped * (kChunkHeaderBytes + kIndexEntryBytes);
+}
+
 uint64_t FileBytesOnDisk(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data = {};
   if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;

@@ -19,6 +19,11 @@ constexpr uint64_t kPartSlackBytes = 1ull << 20;
 bool PartWouldPassLimit(uint64_t fileBytes, uint32_t lastPosition, uint32_t position,
                         uint32_t frameBytes, uint64_t limit);
 
+// What writing a frame of `frameBytes` adds to the file, `positions` after the last frame written
+// (1 for the next position): its chunk and index entry, and an empty chunk and an index entry for
+// each position skipped.
+uint64_t FrameFileBytes(uint32_t frameBytes, uint32_t positions);
+
 // The file's size on disk; 0 when it cannot be read.
 uint64_t FileBytesOnDisk(const std::string& path);
 // The bytes that may still be written on the disk that holds the file; UINT64_MAX when unknown.

@@ -17,7 +17,7 @@ std::string PartFinalPath(const RecorderState& state) {
 AviSetUp PartWriter::Open() {
   partDone_ = false;
   avi_ = std::make_unique<AviCapture>();
-  return avi_->Open(Recorder().tempVideoPath, rectangle_, rate_, Recorder().ownCompressor);
+  return avi_->Open(Recorder().tempVideoPath, rectangle_, rate_, CaptureCompression(Recorder()));
 }
 
 void PartWriter::BeginRecord(const std::string& soundPath) {
@@ -27,7 +27,7 @@ void PartWriter::BeginRecord(const std::string& soundPath) {
   recovery_.Begin(*avi_, state.tempVideoPath, PartFinalPath(state), soundPath_, partStart_);
 }
 
-HRESULT PartWriter::Write(BITMAPINFOHEADER* frame, uint32_t index) {
+HRESULT PartWriter::Write(BITMAPINFOHEADER* frame, uint32_t index, FrameCost* cost) {
   RecorderState& state = Recorder();
   uint32_t position = index - partStart_;
   // A full disk would take the part with it: the platform's writer does not always report a
@@ -49,7 +49,7 @@ HRESULT PartWriter::Write(BITMAPINFOHEADER* frame, uint32_t index) {
     if (next != 0) return next;
     position = 0;
   }
-  HRESULT written = avi_->WriteFrame(frame, position);
+  HRESULT written = avi_->WriteFrame(frame, position, cost);
   if (written == 0) {
     // The part's file now runs to this position: 0 up to it in a new part.
     state.coveredPositions += framesInPart_ == 0 ? uint64_t(position) + 1 : position - lastPosition_;

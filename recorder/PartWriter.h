@@ -24,8 +24,8 @@ public:
   // written while recording (the microphone's), so that every part's record can name it.
   void BeginRecord(const std::string& soundPath);
   // Writes a frame taken at stream position `index` of the recording, beginning the next part
-  // first when this one is full (never after a stop was requested).
-  HRESULT Write(BITMAPINFOHEADER* frame, uint32_t index);
+  // first when this one is full (never after a stop was requested). `cost`: see AviCapture.
+  HRESULT Write(BITMAPINFOHEADER* frame, uint32_t index, FrameCost* cost = nullptr);
   // Releases the current part's file.
   void Close();
   // The current part is done with: without sound it is the final file and its record goes

@@ -59,8 +59,11 @@ struct RecorderState : std::enable_shared_from_this<RecorderState> {
   // 'MSVC' once the recording used its one restart after a failed AVI call.
   DWORD CompressorFallback = 0;
   // Set when a run failed in the system's compressor: from then on frames are compressed by our
-  // own MS Video 1 driver, opened directly (see OwnCompressor.h).
+  // own MS Video 1 driver, opened directly (see FrameCompressor.h).
   bool ownCompressor = false;
+  // The screen recording's data-rate budget in megabytes a minute at 1920 x 1080 (0: none), read
+  // from the host's Setup.ini at every _OnRecord@12 (ScreenBudgetSetting.h).
+  int screenBudgetMBPerMinute = 0;
   // The part of the recording that the capture writes (1: the output path itself).
   int partNumber = 1;
   uint64_t partByteLimit = kPartByteLimit;

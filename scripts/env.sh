@@ -78,21 +78,31 @@ lumora_prefix_fonts() {
   cp "$marlett" "$fonts/marlett.ttf.part" && mv "$fonts/marlett.ttf.part" "$fonts/marlett.ttf"
 }
 
-# Starts a private Xvfb when there is no display; sets DISPLAY and LUMORA_XVFB_PID.
+# Starts a private Xvfb with a screen of $1 (default 1366x768) on the first free display number;
+# sets DISPLAY and LUMORA_XVFB_PID.
 lumora_start_xvfb() {
-  local n
+  local size=${1:-1366x768} n i
   for n in $(seq 90 140); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+    { [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; } && continue
+    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
+    LUMORA_XVFB_PID=$!
+    # Another server may take the number between the look and the start: ours then ends at once,
+    # and its socket must not be taken for ours.
+    for i in $(seq 1 50); do
+      kill -0 "$LUMORA_XVFB_PID" 2>/dev/null || break
+      if [ -e "/tmp/.X11-unix/X$n" ]; then
+        sleep 0.2
+        kill -0 "$LUMORA_XVFB_PID" 2>/dev/null || break
+        export DISPLAY=":$n"
+        return 0
+      fi
+      sleep 0.1
+    done
+    kill "$LUMORA_XVFB_PID" 2>/dev/null || true
+    wait "$LUMORA_XVFB_PID" 2>/dev/null || true
+    LUMORA_XVFB_PID=
   done
-  Xvfb ":$n" -screen 0 1366x768x24 -nolisten tcp >/dev/null 2>&1 &
-  LUMORA_XVFB_PID=$!
-  export DISPLAY=":$n"
-  local i
-  for i in $(seq 1 50); do
-    [ -e "/tmp/.X11-unix/X$n" ] && return 0
-    sleep 0.1
-  done
-  echo "Xvfb did not start on :$n" >&2
+  echo "Xvfb did not start" >&2
   return 1
 }
 

@@ -73,6 +73,7 @@ SceneGenerator::SceneGenerator(const std::string& scene, int width, int height)
   } else if (scene == "scroll") {
     page_.assign(size_t(width) * height * 3, kInk[0]);
     TextLines(page_, width, height * 3, 10, height * 3, 11);
+  } else if (scene == "bands") {
   } else if (scene == "pan") {
     const int w = width + 256, h = height + 256;
     texture_.resize(size_t(w) * h);
@@ -94,6 +95,7 @@ std::vector<uint16_t> SceneGenerator::Frame(int index) const {
   if (scene_ == "slide") return Slide(index, false);
   if (scene_ == "still") return Slide(index, true);
   if (scene_ == "scroll") return Scroll(index);
+  if (scene_ == "bands") return Bands(index);
   return Pan(index);
 }
 
@@ -122,5 +124,18 @@ std::vector<uint16_t> SceneGenerator::Pan(int index) const {
   std::vector<uint16_t> frame(size_t(width_) * height_);
   for (int y = 0; y < height_; ++y)
     std::copy_n(texture_.begin() + size_t(y + dy) * w + dx, width_, frame.begin() + size_t(y) * width_);
+  return frame;
+}
+
+std::vector<uint16_t> SceneGenerator::Bands(int index) const {
+  // Bands 16 pixels wide leaning right by one pixel a row; band k starts at x = 16k - height.
+  std::vector<uint16_t> frame(size_t(width_) * height_);
+  const int shift = (index * 7) % 16;
+  for (int y = 0; y < height_; ++y)
+    for (int x = 0; x < width_; ++x) {
+      const int k = (x - y - shift + height_) >> 4;
+      const int base = 16 * k - height_;
+      frame[size_t(y) * width_ + x] = Rgb(((base * 3 + index) & 255) >> 3, ((base + index * 5) & 255) >> 3, ((base * 7) & 255) >> 3);
+    }
   return frame;
 }

@@ -6,7 +6,8 @@
 
 // "slide": a still slide with a moving pointer and a line being typed;
 // "scroll": a page of text scrolling up; "pan": a photo-like picture panned, every pixel
-// changing; "still": the slide without any change.
+// changing; "still": the slide without any change; "bands": diagonal colour bands that move 7
+// pixels a frame and change colour, as the recorder benchmark's changing scene paints them.
 class SceneGenerator {
 public:
   SceneGenerator(const std::string& scene, int width, int height);
@@ -17,6 +18,7 @@ private:
   std::vector<uint16_t> Slide(int index, bool still) const;
   std::vector<uint16_t> Scroll(int index) const;
   std::vector<uint16_t> Pan(int index) const;
+  std::vector<uint16_t> Bands(int index) const;
 
   std::string scene_;
   int width_, height_;

@@ -7,9 +7,16 @@
 # each decode (ffmpeg's psnr filter); ffmpeg's encoder runs on one thread.
 # Second table, rate against distortion: our quality swept, and our PSNR at the bytes per frame
 # that ffmpeg's encoder produced, interpolated on our curve (linear in the logarithm of the size).
+# Third table, the recorder's data-rate budget: each scene recorded for BUDGET_SECONDS (12) as if
+# its pictures came at FPS (40) a second, without a budget and with one of BUDGET (120) MB a
+# minute at 1920 x 1080: megabytes a minute (as the recorder's file would hold them, with the
+# AVI's chunk and index entries of every 5 ms position), PSNR over every picture offered (a
+# picture the budget left out is compared with the one the player still shows), the share of
+# pictures written and of pictures written below quality 8000, and whether the file is the same
+# as without the budget.
 # Usage: bench/codec/run.sh [frames]   (builds msvc1_bench in $LUMORA_BUILD first)
 # SIZES, SCENES, QUALITY (default 8000, the recorder's) and QUALITIES (the sweep; none leaves it
-# out) narrow or change the run; NO_BUILD=1 uses the built program as it is; EXE names another build of msvc1_bench.
+# out) narrow or change the run, BUDGET_SCENES (none leaves the third table out) the third; NO_BUILD=1 uses the built program as it is; EXE names another build of msvc1_bench.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../../scripts/env.sh"
@@ -93,6 +100,35 @@ for size in ${SIZES:-1366x768 1920x1080}; do
   done
 done
 
+budget_table=""
+budget_fps=${FPS:-40}
+budget_mb=${BUDGET:-120}
+budget_frames=$(( budget_fps * ${BUDGET_SECONDS:-12} ))
+# PSNR over every picture of scene $1 at size $2 x $3 against the decoded AVI $4 (padded by $5 rows).
+scene_psnr() {
+  wine "$exe" generate "$1" "$2" "$3" "$budget_frames" - 2>/dev/null |
+    ffmpeg -nostats -i "$4" -f rawvideo -pix_fmt rgb555le -s "${2}x$3" -framerate "$budget_fps" -i - \
+      -lavfi "[0:v]crop=$2:$3:0:$5[a];[a][1:v]psnr" -f null - 2>&1 |
+    sed -n 's/.*PSNR.*average:\([0-9.a-z]*\).*/\1/p' | awk '{ if ($1 == "inf") print "inf"; else printf "%.2f\n", $1 }'
+}
+if [ "${BUDGET_SCENES:-}" != none ]; then
+  for size in ${SIZES:-1366x768 1920x1080}; do
+    w=${size%x*} h=${size#*x}
+    ph=$(( (h + 3) / 4 * 4 ))
+    for scene in ${BUDGET_SCENES:-slide scroll pan bands}; do
+      without=$(wine "$exe" budget "$scene" "$w" "$h" "$budget_frames" "$budget_fps" 0 "$(win "$work/budget-0.avi")" | tr -d '\r')
+      with=$(wine "$exe" budget "$scene" "$w" "$h" "$budget_frames" "$budget_fps" "$budget_mb" "$(win "$work/budget-on.avi")" | tr -d '\r')
+      same=no
+      cmp -s "$work/budget-0.avi" "$work/budget-on.avi" && same=yes
+      budget_table+=$(printf '%-7s %-10s | %8s %8s | %8s %8s %8s %8s | %5s' "$scene" "$size" \
+        "$(field mbmin "$without")" "$(scene_psnr "$scene" "$w" "$h" "$work/budget-0.avi" $((ph - h)))" \
+        "$(field mbmin "$with")" "$(scene_psnr "$scene" "$w" "$h" "$work/budget-on.avi" $((ph - h)))" \
+        "$(field written "$with")%" "$(field lowered "$with")%" "$same")$'\n'
+      rm -f "$work"/budget-*.avi
+    done
+  done
+fi
+
 echo
 echo "At quality $quality (fps: frames per second of processor time; wall fps: on all threads in wall time, which the load above lowers)"
 printf '%-7s %-10s | %8s %8s %8s %3s | %8s %8s | %8s %8s %8s | %7s\n' scene size \
@@ -102,4 +138,11 @@ echo
 echo "Rate against distortion: our PSNR at ffmpeg's bytes per frame (sweep as quality/100:KB/PSNR)"
 printf '%-7s %-10s | %8s %8s | %14s %6s | %s\n' scene size "ff KB" "ff dB" "ours at ff KB" gain "our curve"
 printf '%s' "$rd_table"
+if [ -n "$budget_table" ]; then
+  echo
+  echo "The recorder's budget of $budget_mb MB a minute at 1920x1080 (scaled by pixels), pictures offered at $budget_fps a second"
+  printf '%-7s %-10s | %8s %8s | %8s %8s %8s %8s | %5s\n' scene size "MB/min" "PSNR dB" "MB/min" "PSNR dB" written "<8000" same
+  printf '%-7s %-10s | %17s | %35s |\n' "" "" "without budget" "with budget"
+  printf '%s' "$budget_table"
+fi
 echo "Load at the end: $(uptime | sed 's/.*load average/load average/')"

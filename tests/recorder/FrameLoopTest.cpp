@@ -1,37 +1,66 @@
-// The frame loop's index rule: positions in whole 5 ms steps, the first frame at 0 whatever the
-// clock says, and frames of an already written step dropped.
+// The frame loop on a fake clock: positions in whole 5 ms steps, the first frame at 0 whatever
+// the clock says, frames of an already written step dropped, the wait between frames following
+// the screen's changes (the pointer's too), and the data-rate budget's frames and qualities.
 #include "recorder/Clock.h"
 #include "recorder/FrameLoop.h"
+#include "recorder/FramePace.h"
 #include "recorder/RecorderState.h"
+#include "recorder/ScreenBudgetSetting.h"
+#include "tests/recorder/ScreenWindow.h"
 
 #include <gtest/gtest.h>
+#include <functional>
+#include <memory>
 #include <vector>
 
 namespace {
-// The scripted clock: the start, then one reading per frame after the first.
-std::vector<DWORD> readings;
-size_t nextReading = 0;
+// The fake clock stands still while a frame is taken and moves only while the loop sleeps: by
+// as long as the sleep asked for, or by the script's next duration. After `frames` sleeps (one
+// per frame) the host stops the recording; `onSleep` may change the screen meanwhile.
+struct FakeTime {
+  DWORD now = 0;
+  std::vector<DWORD> lasts;  // how long each sleep really lasts; asked-for once used up
+  std::vector<DWORD> asked;  // what each sleep asked for
+  size_t frames = 0;
+  int readings = 0;
+  int jumpAtReading = -1;  // the clock jumps by jumpMs just before this reading
+  DWORD jumpMs = 0;
+  std::function<void(size_t sleep, DWORD now)> onSleep;
+};
+FakeTime* fake = nullptr;
 
-DWORD ScriptedClock() {
-  DWORD now = readings[nextReading < readings.size() ? nextReading : readings.size() - 1];
-  // The last reading is the last frame: the host stops the recording.
-  if (++nextReading >= readings.size()) Recorder().recording = 0;
-  return now;
+DWORD FakeNow() {
+  if (fake->readings++ == fake->jumpAtReading) fake->now += fake->jumpMs;
+  return fake->now;
 }
 
-struct ScriptedLoop {
-  explicit ScriptedLoop(std::vector<DWORD> clock) {
-    readings = std::move(clock);
-    nextReading = 0;
-    previous = SetClockSource(ScriptedClock);
+void FakeSleep(DWORD milliseconds) {
+  const size_t sleep = fake->asked.size();
+  fake->asked.push_back(milliseconds);
+  fake->now += sleep < fake->lasts.size() ? fake->lasts[sleep] : milliseconds;
+  if (fake->onSleep) fake->onSleep(sleep, fake->now);
+  if (fake->asked.size() >= fake->frames) Recorder().recording = 0;
+}
+
+struct FakeLoop {
+  FakeLoop(DWORD start, size_t frames) {
+    time.now = start;
+    time.frames = frames;
+    fake = &time;
+    previousClock = SetClockSource(FakeNow);
+    previousSleep = SetSleepCall(FakeSleep);
     ResetRecorderState();
     Recorder().recording = 1;
   }
-  ~ScriptedLoop() {
-    SetClockSource(previous);
+  ~FakeLoop() {
+    SetClockSource(previousClock);
+    SetSleepCall(previousSleep);
     ResetRecorderState();
+    fake = nullptr;
   }
-  ClockSource previous;
+  FakeTime time;
+  ClockSource previousClock;
+  SleepCall previousSleep;
 };
 
 const CaptureRectangle kSmall = {0, 0, 7, 7};
@@ -43,19 +72,25 @@ TEST(FrameIndex, CountsWholeFiveMillisecondSteps) {
   EXPECT_EQ(FrameIndexAt(5), 1u);
   EXPECT_EQ(FrameIndexAt(999), 199u);
   EXPECT_EQ(FrameIndexAt(1000), 200u);
+  // Times whose thousandths have no exact binary fraction still count their whole steps.
+  EXPECT_EQ(FrameIndexAt(575), 115u);
+  EXPECT_EQ(FrameIndexAt(1005), 201u);
   EXPECT_EQ(FrameIndexAt(60 * 60 * 1000), 720000u);
   EXPECT_EQ(FrameIndexAt(0xFFFFFFFFu), 858993459u);
 }
 
 TEST(FrameLoop, FirstFrameAtZeroAndSameStepFramesDropped) {
-  // Start at 1000; the first frame ignores the clock, then frames at +3 (step 0 again), +12,
-  // +14 (step 2 again), +25 and +26 (step 5 again).
-  ScriptedLoop loop({1000, 1003, 1012, 1014, 1025, 1026});
+  // Frames at 1000 (the first), +3 (step 0 again), +12, +14 (step 2 again), +25 and +26 (step 5
+  // again): sleeps that end early, as a timer can.
+  FakeLoop loop(1000, 6);
+  loop.time.lasts = {3, 9, 2, 11, 1};
   std::vector<uint32_t> written;
   std::vector<BITMAPINFOHEADER*> blocks;
-  FrameLoopEnd end = RunFrameLoop(kSmall, [&](BITMAPINFOHEADER* frame, uint32_t index) {
+  FrameLoopEnd end = RunFrameLoop(kSmall, [&](BITMAPINFOHEADER* frame, uint32_t index, FrameCost& cost) {
     EXPECT_EQ(frame->biWidth, 8);
     EXPECT_EQ(frame->biBitCount, 16);
+    // Without a budget every frame is written at the capture's quality.
+    EXPECT_EQ(cost.quality, 8000u);
     written.push_back(index);
     blocks.push_back(frame);
     return S_OK;
@@ -69,22 +104,26 @@ TEST(FrameLoop, FirstFrameAtZeroAndSameStepFramesDropped) {
   // The stage record counts the frames taken and written.
   EXPECT_EQ(LastFrameLoopStages().frames, 6u);
   EXPECT_EQ(LastFrameLoopStages().written, 3u);
+  EXPECT_EQ(LastFrameLoopStages().leftOut, 0u);
 }
 
 TEST(FrameLoop, FirstFrameIsZeroEvenWhenTheClockHasMovedOn) {
-  ScriptedLoop loop({5000, 5400});
+  // The clock jumps 400 ms between the start and the first frame's reading.
+  FakeLoop loop(5000, 2);
+  loop.time.jumpAtReading = 1;
+  loop.time.jumpMs = 400;
   std::vector<uint32_t> written;
-  RunFrameLoop(kSmall, [&](BITMAPINFOHEADER*, uint32_t index) {
+  RunFrameLoop(kSmall, [&](BITMAPINFOHEADER*, uint32_t index, FrameCost&) {
     written.push_back(index);
     return S_OK;
   });
-  EXPECT_EQ(written, (std::vector<uint32_t>{0, 80}));
+  EXPECT_EQ(written, (std::vector<uint32_t>{0, 81}));
 }
 
 TEST(FrameLoop, FailedWriteEndsTheLoopAtOnce) {
-  ScriptedLoop loop({0, 10, 20, 30});
+  FakeLoop loop(0, 4);
   int writes = 0;
-  FrameLoopEnd end = RunFrameLoop(kSmall, [&](BITMAPINFOHEADER*, uint32_t) {
+  FrameLoopEnd end = RunFrameLoop(kSmall, [&](BITMAPINFOHEADER*, uint32_t, FrameCost&) {
     ++writes;
     return writes == 2 ? E_FAIL : S_OK;
   });
@@ -92,4 +131,129 @@ TEST(FrameLoop, FailedWriteEndsTheLoopAtOnce) {
   EXPECT_EQ(writes, 2);
   EXPECT_EQ(LastFrameLoopStages().written, 1u);
   EXPECT_EQ(Recorder().recording.load(), 1);
+}
+
+TEST(FramePace, GrowsByOneStepAfterEachUnchangedFrameUpTo50MsAndDropsAtAChange) {
+  FramePace pace;
+  std::vector<DWORD> pauses = {pace.Pause()};
+  for (int i = 0; i < 11; ++i) {
+    pace.FrameTaken(false);
+    pauses.push_back(pace.Pause());
+  }
+  EXPECT_EQ(pauses, (std::vector<DWORD>{5, 10, 15, 20, 25, 30, 35, 40, 45, 50, 50, 50}));
+  // The next grab begins at most 50 ms after the last one began, but the pause is at least 5 ms.
+  EXPECT_EQ(pace.WaitMs(0), 50u);
+  EXPECT_EQ(pace.WaitMs(12), 38u);
+  EXPECT_EQ(pace.WaitMs(47), 5u);
+  EXPECT_EQ(pace.WaitMs(400), 5u);
+  pace.FrameTaken(true);
+  EXPECT_EQ(pace.Pause(), 5u);
+  EXPECT_EQ(pace.WaitMs(0), 5u);
+  EXPECT_EQ(pace.WaitMs(30), 5u);
+  pace.FrameTaken(false);
+  EXPECT_EQ(pace.WaitMs(8), 10u);
+  EXPECT_EQ(pace.WaitMs(42), 8u);
+}
+
+TEST(FrameLoop, WaitGrowsWhileTheScreenStandsStillAndDropsWhenItOrThePointerChanges) {
+  const CaptureRectangle corner = {0, 0, 63, 63};
+  ScreenWindow grey(0, 0, 64, 64, RGB(128, 128, 128));
+  SetCursorPos(400, 300);
+  std::unique_ptr<ScreenWindow> red;
+  FakeLoop loop(7000, 30);
+  // After the 15th frame the picture changes; after the 25th the pointer moves into it.
+  loop.time.onSleep = [&](size_t sleep, DWORD) {
+    if (sleep == 14) red = std::make_unique<ScreenWindow>(0, 0, 64, 64, RGB(200, 0, 0));
+    if (sleep == 24) SetCursorPos(20, 20);
+  };
+  std::vector<uint32_t> written;
+  RunFrameLoop(corner, [&](BITMAPINFOHEADER*, uint32_t index, FrameCost&) {
+    written.push_back(index);
+    return S_OK;
+  });
+  SetCursorPos(400, 300);
+  EXPECT_EQ(loop.time.asked, (std::vector<DWORD>{5, 10, 15, 20, 25, 30, 35, 40, 45, 50, 50, 50, 50, 50, 50,
+                                                 5, 10, 15, 20, 25, 30, 35, 40, 45, 50,
+                                                 5, 10, 15, 20, 25}));
+  // Every frame is written at the position of the moment it was taken.
+  ASSERT_EQ(written.size(), 30u);
+  DWORD at = 0;
+  for (size_t i = 0; i < written.size(); ++i) {
+    EXPECT_EQ(written[i], at / 5) << "frame " << i;
+    at += loop.time.asked[i];
+  }
+  EXPECT_EQ(LastFrameLoopStages().unchanged, 27u);
+}
+
+TEST(FrameLoop, NextGrabBeginsAtMost50MsAfterTheLastOneBegan) {
+  // Each frame takes 12 ms of the clock (the clock jumps while it is written): the pauses grow
+  // as ever, until the 50 ms from grab to grab cut them; a change is never more than 50 ms late.
+  ScreenWindow grey(0, 0, 64, 64, RGB(90, 90, 90));
+  SetCursorPos(400, 300);
+  FakeLoop loop(0, 14);
+  std::vector<DWORD> grabs;
+  RunFrameLoop({0, 0, 63, 63}, [&](BITMAPINFOHEADER*, uint32_t, FrameCost&) {
+    grabs.push_back(fake->now);
+    fake->now += 12;
+    return S_OK;
+  });
+  ASSERT_EQ(grabs.size(), 14u);
+  EXPECT_EQ(loop.time.asked, (std::vector<DWORD>{5, 10, 15, 20, 25, 30, 35, 38, 38, 38, 38, 38, 38, 38}));
+  for (size_t i = 1; i < grabs.size(); ++i) EXPECT_LE(grabs[i] - grabs[i - 1], 50u) << "frame " << i;
+  EXPECT_EQ(grabs.back() - grabs[grabs.size() - 2], 50u);
+}
+
+TEST(FrameLoop, BudgetLeavesFramesOutAndLowersTheQualityThenReturnsTo8000) {
+  // The screen stands still, so a frame is taken every 50 ms. The writer stands for a
+  // compressor: for the first 6 seconds (a film) frames cost 9000 bytes at 8000 and 3000 below
+  // it, more than the pictures' share of the default budget at any quality; then 100 (a slide).
+  const CaptureRectangle corner = {0, 0, 255, 191};
+  ScreenWindow grey(0, 0, 256, 192, RGB(128, 128, 128));
+  SetCursorPos(400, 300);
+  FakeLoop loop(0, 400);
+  Recorder().screenBudgetMBPerMinute = 120;
+  struct Written {
+    DWORD ms;
+    DWORD quality;
+    uint32_t bytes;
+  };
+  std::vector<Written> frames;
+  RunFrameLoop(corner, [&](BITMAPINFOHEADER*, uint32_t index, FrameCost& cost) {
+    const DWORD ms = index * 5;
+    cost.bytes = ms >= 6000 ? 100 : cost.quality >= 8000 ? 9000 : 3000;
+    frames.push_back({ms, cost.quality, cost.bytes});
+    return S_OK;
+  });
+  ASSERT_FALSE(frames.empty());
+  EXPECT_EQ(LastFrameLoopStages().frames, 400u);
+  EXPECT_GT(LastFrameLoopStages().leftOut, 0u);
+  EXPECT_EQ(LastFrameLoopStages().written + LastFrameLoopStages().leftOut, 400u);
+  // Any two seconds of the film spend at most their share of the budget, the half second the
+  // credit holds, and one frame.
+  const double rate = PictureBudget(120, 256, 192, 200);
+  for (DWORD from = 0; from + 2000 <= 6000; from += 500) {
+    double spent = 0;
+    for (const Written& f : frames)
+      if (f.ms >= from && f.ms < from + 2000) spent += f.bytes;
+    EXPECT_LE(spent, rate * 2.5 + 9000) << "from " << from;
+    EXPECT_GE(spent, rate * 2 * 0.8) << "from " << from;
+  }
+  // The film went down to the lowest quality; the slide is back at 8000 within 2 s and keeps
+  // every frame.
+  bool lowest = false;
+  for (const Written& f : frames) lowest |= f.ms < 6000 && f.quality == 0;
+  EXPECT_TRUE(lowest);
+  size_t slideFrames = 0;
+  for (const Written& f : frames) {
+    if (f.ms < 8000) continue;
+    EXPECT_EQ(f.quality, 8000u) << "at " << f.ms;
+    ++slideFrames;
+  }
+  size_t slideTaken = 0;
+  DWORD at = 0;
+  for (DWORD asked : loop.time.asked) {
+    slideTaken += at >= 8000;
+    at += asked;
+  }
+  EXPECT_EQ(slideFrames, slideTaken);
 }

@@ -1,0 +1,21 @@
+// Tells whether a frame's pixels differ from those of the frame taken before it (the pointer is
+// drawn into the frames, so a moved pointer is a change). Keeps its own copy of the last frame:
+// the grabber reuses one block for every frame.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+#include <vector>
+
+class FrameChange {
+public:
+  // True for the first frame, for a frame of another size and for every frame whose pixels
+  // differ from the last one's.
+  bool Differs(const BITMAPINFOHEADER* frame);
+
+private:
+  std::vector<uint8_t> last_;
+};
+
+// The offset of the first 64-byte stretch in which `a` and `b` differ (the last stretch may be
+// shorter), or `bytes` when they are equal.
+size_t FirstDifference(const uint8_t* a, const uint8_t* b, size_t bytes);
