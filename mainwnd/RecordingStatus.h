@@ -45,8 +45,10 @@ public:
   static constexpr ULONGLONG kAskBelowMinutes = 30;
   // A recording shorter than this says nothing about the microphone.
   static constexpr ULONGLONG kShortestJudgedMs = 3000;
-  // A meter that measured no buffer for this long hears nothing.
-  static constexpr ULONGLONG kStaleLevelMs = 500;
+  // A meter that measured no buffer for this long hears nothing. Capture buffers can be a few
+  // hundred milliseconds long and come late on a busy machine; the meter must not drop to zero
+  // between two of them, which a teacher would take for a dead microphone.
+  static constexpr ULONGLONG kStaleLevelMs = 1500;
   // The icon shown for the reminder to record goes at the latest this long after its balloon.
   static constexpr ULONGLONG kReminderIconMs = 30000;
 

@@ -280,7 +280,7 @@ TEST_F(StatusTest, TheMeterShowsTheLevelAndNothingWhenNoSoundArrives) {
   EXPECT_EQ(position(), 90);
   Run(200, 1.0);
   EXPECT_EQ(position(), 100);
-  Run(400, 1.0, false);
+  Run(1400, 1.0, false);
   EXPECT_EQ(position(), 100) << "a late buffer is not silence yet";
   Run(200, 1.0, false);
   EXPECT_EQ(position(), 0);
