@@ -28,6 +28,14 @@ constexpr DWORD kScreenFileFinishTimeoutMs = 30000;
 const char kWmvWriterMissing[] =
     "错误：无法生成WMV格式文件！\r\n原因：windows系统需要更新\r\n解决方案：启动“windows更新”";
 
+// The recording's length in whole seconds. A paused recording's is the tick clock's recorded
+// time without the pauses: the calendar clock counts whole seconds at both ends, so the pauses
+// taken from it could leave a second too many or too few.
+long RecordedClockSeconds(const RecordingStatus& status) {
+  if (status.PausedMs() > 0) return static_cast<long>(status.RecordedMs() / 1000);
+  return static_cast<long>(time(nullptr) - recordingStartTime);
+}
+
 void SetStandardCursor(LPCSTR cursor) { SetCursor(LoadCursorA(nullptr, cursor)); }
 
 void ChangeStyleBit(HWND window, LONG bit, bool on) {
@@ -113,7 +121,7 @@ void MainDialog::StopRecording() {
     status.Detach();
     OnStop();
     WaitForScreenFile();
-    LessonDuration(CurrentLessonDir, screenRecording.LessonSeconds(static_cast<long>(time(nullptr) - recordingStartTime)));
+    LessonDuration(CurrentLessonDir, screenRecording.LessonSeconds(RecordedClockSeconds(status)));
     WriteRecordingPartsScripts(CurrentLessonDir);
     ExitProcess(0);
   }
@@ -132,10 +140,11 @@ void MainDialog::StopRecording() {
   OnStop();
   engine.screenWriter.EndWriting();
   // A screen recording that ended on its own gives the lesson the length its files cover.
-  LessonDuration(CurrentLessonDir, screenRecording.LessonSeconds(static_cast<long>(time(nullptr) - recordingStartTime)));
+  LessonDuration(CurrentLessonDir, screenRecording.LessonSeconds(RecordedClockSeconds(status)));
   // A long recording was kept as several screen files, and a camera or microphone that dropped out
-  // left several camera files; the course page lists them in order.
+  // left several camera files; the course page lists them in order, and the pauses.
   WriteRecordingPartsScripts(CurrentLessonDir);
+  WriteLessonPauses();
   FillLessonList();
   status.UpdateRoom(settings.SaveDir);
   repairWorker.Resume();
@@ -154,7 +163,8 @@ void MainDialog::OnScreenRecordingEnded(WPARAM reason, LPARAM milliseconds) {
 
 void MainDialog::RequestSnapshot() {
   // Only the recording graph hands frames to the snapshot writer's lesson folder.
-  if (engine.capturing && engine.grabber) SnapshotRequested.store(1);
+  // A paused recording takes no snapshot: no frame reaches the grabber until the resume.
+  if (engine.capturing && engine.grabber && !status.Paused()) SnapshotRequested.store(1);
 }
 
 void MainDialog::OnFrameReady() {
