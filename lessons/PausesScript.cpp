@@ -9,8 +9,8 @@ std::string PausesScriptText(const std::vector<RecordingPause>& pauses) {
   std::string script = "var recordingPauses = [";
   for (size_t i = 0; i < pauses.size(); ++i) {
     if (i > 0) script += ", ";
-    script += Format("[%llu, %llu]", static_cast<unsigned long long>(pauses[i].atMs),
-                     static_cast<unsigned long long>(pauses[i].lengthMs));
+    std::string length = pauses[i].lasting ? "null" : Format("%llu", static_cast<unsigned long long>(pauses[i].lengthMs));
+    script += Format("[%llu, %s]", static_cast<unsigned long long>(pauses[i].atMs), length.c_str());
   }
   script += "];\r\n";
   return script;

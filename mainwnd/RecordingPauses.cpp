@@ -36,6 +36,6 @@ ULONGLONG RecordingPauses::RecordedMs(ULONGLONG now) const {
 
 std::vector<RecordingPause> RecordingPauses::List(ULONGLONG now) const {
   std::vector<RecordingPause> pauses = ended_;
-  if (paused_) pauses.push_back({RecordedMs(now), CurrentPauseMs(now)});
+  if (paused_) pauses.push_back({RecordedMs(now), CurrentPauseMs(now), true});
   return pauses;
 }

@@ -24,7 +24,7 @@ public:
   ULONGLONG PausedMs(ULONGLONG now) const;
   // How long the pause that lasts has lasted at `now`; 0 while recording.
   ULONGLONG CurrentPauseMs(ULONGLONG now) const;
-  // The pauses so far, the one that lasts with its length up to `now`.
+  // The pauses so far, the one that lasts marked so, with its length up to `now`.
   std::vector<RecordingPause> List(ULONGLONG now) const;
 
 private:

@@ -99,8 +99,9 @@ TEST(CourseTemplate, ThePausesAreListedOnTheRecordingsTimeAxis) {
   // A recording without pauses needs no list.
   EXPECT_TRUE(WritePausesScript(html.Path(), {}));
   EXPECT_EQ(GetFileAttributesA(script.c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_TRUE(WritePausesScript(html.Path(), {{8000, 6000}, {16000, 0}, {3725000, 61000}}));
-  EXPECT_EQ(ReadFileBytes(script), "var recordingPauses = [[8000, 6000], [16000, 0], [3725000, 61000]];\r\n");
+  EXPECT_TRUE(WritePausesScript(html.Path(), {{8000, 6000}, {16000, 0}, {3725000, 61000, true}}));
+  // The last is the pause the recording ended in: its length is not known.
+  EXPECT_EQ(ReadFileBytes(script), "var recordingPauses = [[8000, 6000], [16000, 0], [3725000, null]];\r\n");
   // A list that is there is replaced, also by an empty one.
   EXPECT_TRUE(WritePausesScript(html.Path(), {}));
   EXPECT_EQ(ReadFileBytes(script), "var recordingPauses = [];\r\n");

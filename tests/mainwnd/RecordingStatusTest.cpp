@@ -455,6 +455,8 @@ TEST(RecordingPauses, RecordedTimeLeavesEveryPauseOutAndEachPauseLiesOnTheRecord
   EXPECT_EQ(list[1].lengthMs, 0u);
   EXPECT_EQ(list[2].atMs, 6000u);
   EXPECT_EQ(list[2].lengthMs, 2500u) << "the pause that lasts, up to now";
+  EXPECT_TRUE(list[2].lasting);
+  EXPECT_FALSE(list[1].lasting);
   EXPECT_TRUE(pauses.Resume(20000));
   EXPECT_EQ(pauses.RecordedMs(21000), 7000u);
   EXPECT_EQ(pauses.PausedMs(21000), 13000u);
