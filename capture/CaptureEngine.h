@@ -167,6 +167,8 @@ private:
   std::shared_ptr<dshow::SoundLevelTap> microphoneLevel_ = std::make_shared<dshow::SoundLevelTap>();
   bool microphoneMetered_ = false;
   ComPtr<IMediaControl> listening_;  // the graph that meters the microphone during a pause
+  // The recording is paused: a part begun meanwhile (a device lost or back) waits paused too.
+  bool recordingPaused_ = false;
 
   CaptureHost& host_;
   using UnregisterFn = BOOL(WINAPI*)(HDEVNOTIFY);

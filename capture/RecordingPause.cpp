@@ -6,14 +6,18 @@
 #include "capture/ErrorBox.h"
 
 bool CaptureEngine::PauseRecordingGraph() {
-  // Without the recording graph (its camera recording ended) the camera has nothing to pause.
-  if (!graph || !asfWriter) return true;
+  // Without the recording graph (its camera recording ended, or no device is present) the camera
+  // has nothing to pause now; a part begun later waits paused.
+  if (!graph || !asfWriter) return recordingPaused_ = true;
   ComPtr<IMediaControl> control;
-  return SUCCEEDED(graph.As(control)) && control && SUCCEEDED(control->Pause());
+  if (FAILED(graph.As(control)) || !control || FAILED(control->Pause())) return false;
+  recordingPaused_ = true;
+  return true;
 }
 
 bool CaptureEngine::ResumeRecordingGraph() {
   StopListening();
+  recordingPaused_ = false;
   if (!graph || !asfWriter) return true;
   ComPtr<IMediaControl> control;
   if (SUCCEEDED(graph.As(control)) && control && SUCCEEDED(control->Run())) return true;
