@@ -63,6 +63,9 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
   const double loopStart = Seconds();
   DWORD start = RecorderNow();
   stages.startMs = start;
+  // The positions leave out the time the recording was paused (_OnPause@4).
+  const PauseClock& pauses = Recorder().pauses;
+  const uint64_t pausedAtStart = pauses.PausedMs(start);
   bool firstFrame = true;
   uint32_t lastIndex = 0;
   // One frame block for the whole run: each frame overwrites the one before.
@@ -73,8 +76,10 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
       PictureBudget(Recorder().screenBudgetMBPerMinute, rectangle.Width(), rectangle.Height(), kStreamRate));
   FrameLoopEnd end = FrameLoopEnd::Stopped;
   do {
+    // No frame while paused.
+    if (pauses.WaitWhilePaused(Recorder().recording)) continue;
     const DWORD grabbedAt = RecorderNow();
-    DWORD elapsed = firstFrame ? 0 : grabbedAt - start;
+    DWORD elapsed = firstFrame ? 0 : pauses.RecordedMs(start, pausedAtStart, grabbedAt);
     const double grabStart = Seconds();
     grabber.CopyScreen();
     const double convertStart = Seconds();
@@ -86,6 +91,8 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
       end = FrameLoopEnd::OutOfMemory;
       break;
     }
+    // A pause that came during the copy: the picture may show the paused time.
+    if (pauses.Paused()) continue;
     ++stages.frames;
     const bool changed = change.Differs(frame);
     if (!changed) ++stages.unchanged;

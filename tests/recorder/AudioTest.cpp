@@ -3,6 +3,7 @@
 #include "recorder/Controller.h"
 #include "recorder/RecorderState.h"
 #include "recorder/TempPaths.h"
+#include "recorder/Vistrel.h"
 #include "recorder/audio/Mci.h"
 #include "recorder/audio/Mixer.h"
 #include "recorder/audio/RecordingLine.h"
@@ -205,6 +206,35 @@ TEST_F(Sound, WaveInBuffersCarryWhatWasRecordedAndAreFreedAfterTheStop) {
   EXPECT_EQ(bytes[46], 'A');
   EXPECT_EQ(bytes[46 + 4000], 'B');
   EXPECT_EQ(bytes.back(), 'B');
+  DeleteFileA(wav.c_str());
+}
+
+TEST_F(Sound, TheMicrophonesSoundOfAPauseIsLeftOutAndItsBuffersCirculate) {
+  Recorder().recording = 1;
+  BeginMicrophoneRecording();
+  std::string wav = Recorder().tempSoundPath;
+  ASSERT_EQ(WaveInStartCapture(MicrophoneFormat()), 1);
+  std::vector<WAVEHDR*> returned = fake.audio.queued;
+  fake.audio.queued.clear();
+  const char fill[] = {'A', 'P', 'C'};
+  for (int i = 0; i < 3; ++i) {
+    // The second buffer arrives while the recording is paused.
+    if (i == 1) OnPause(TRUE);
+    if (i == 2) OnPause(FALSE);
+    memset(returned[i]->lpData, fill[i], 4000);
+    returned[i]->dwBytesRecorded = 4000;
+    MMWIMDATA(0, reinterpret_cast<LPARAM>(returned[i]));
+  }
+  EXPECT_EQ(fake.audio.queued.size(), 3u) << "the paused buffer goes back to the device too";
+  Recorder().recording = 0;
+  EXPECT_EQ(WaveInStopCapture(), static_cast<MMRESULT>(MMSYSERR_NOERROR));
+  for (WAVEHDR* header : fake.audio.queued) MMWIMDATA(0, reinterpret_cast<LPARAM>(header));
+  CloseSoundFile();
+  std::string bytes = ReadFileBytes(wav);
+  ASSERT_EQ(bytes.size(), 46u + 8000u);
+  EXPECT_EQ(bytes[46], 'A');
+  EXPECT_EQ(bytes[46 + 4000], 'C');
+  EXPECT_EQ(bytes.find('P', 46), std::string::npos);
   DeleteFileA(wav.c_str());
 }
 
