@@ -61,6 +61,9 @@ public:
   void WriteLessonPauses();
   // WM_FRAMEREADY: the grabbed frame becomes a snapshot file.
   void OnFrameReady();
+  // Waits, with a time limit, until Vistrel's capture of a new recording is ready to take frames;
+  // the window keeps being painted meanwhile.
+  void WaitForScreenCapture();
   // Waits, with the wait cursor and a time limit, until Vistrel has finished screen.avi; the
   // window keeps being painted meanwhile.
   void WaitForScreenFile();

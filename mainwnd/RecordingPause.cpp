@@ -4,6 +4,7 @@
 #include "mainwnd/MainDialog.h"
 
 #include "mainwnd/LessonFolder.h"
+#include "recorder/Vistrel.h"
 
 void MainDialog::OnPauseKey() {
   // A box or dialog of ours waits for an answer: the key does not act behind it.
@@ -30,9 +31,16 @@ void MainDialog::TogglePause() {
 }
 
 void MainDialog::PauseRecording() {
+  // The graph's time stands still from the moment it is told to pause and goes on from the moment
+  // it is told to run: the screen pauses and goes on just before it, so that both files leave out
+  // the same time.
+  OnPause(TRUE);
   // A camera graph that refuses to pause records on; the screen then records on too, so that
   // the two files stay in step.
-  if (!engine.PauseRecordingGraph()) return (void)MessageBeep(MB_ICONEXCLAMATION);
+  if (!engine.PauseRecordingGraph()) {
+    OnPause(FALSE);
+    return (void)MessageBeep(MB_ICONEXCLAMATION);
+  }
   status.RecordingPaused();
   engine.ListenWhilePaused();
   WriteLessonPauses();
@@ -41,6 +49,8 @@ void MainDialog::PauseRecording() {
 void MainDialog::ResumeRecording() {
   // A camera graph that will not run again has closed video.wmv and shown why; the screen
   // recording goes on, as after a failed start of the camera.
+  engine.StopListening();
+  OnPause(FALSE);
   engine.ResumeRecordingGraph();
   status.RecordingResumed();
   WriteLessonPauses();

@@ -24,6 +24,8 @@ time_t recordingStartTime = 0;
 
 // How long the program waits for Vistrel to finish screen.avi before it ends anyway.
 constexpr DWORD kScreenFileFinishTimeoutMs = 30000;
+// How long the camera waits for the screen's capture to be ready before it starts alone.
+constexpr DWORD kScreenCaptureReadyTimeoutMs = 3000;
 
 const char kWmvWriterMissing[] =
     "错误：无法生成WMV格式文件！\r\n原因：windows系统需要更新\r\n解决方案：启动“windows更新”";
@@ -80,11 +82,17 @@ void MainDialog::StartRecording() {
     repairWorker.Resume();
     return;
   }
-  engine.ConnectRecordingGraph(videoOutputPath);
-  engine.StartRecordingGraph();
-
+  // The screen recorder makes its file ready, paused, while the camera's graph is connected; the
+  // graph starts once the screen's capture is ready (or after a short while without it), and the
+  // screen takes its first frame as the camera's first sample goes to the writer: the two
+  // recordings begin together.
   screenRecording.Begin();
   StartScreenRecorder();
+  OnPause(TRUE);
+  engine.ConnectRecordingGraph(videoOutputPath);
+  WaitForScreenCapture();
+  engine.StartRecordingGraph();
+  OnPause(FALSE);
   recordingStartTime = time(nullptr);
   engine.capturing = 1;
   // The window is minimised now, so F6 no longer reaches it; when another program holds
@@ -114,6 +122,8 @@ void MainDialog::StopRecording() {
   SetStandardCursor(IDC_ARROW);
   SetRecordButtonLook(false);
 
+  // The screen stops as the camera's graph is told to: the two recordings end together.
+  OnStop();
   ComPtr<IMediaControl> control;
   if (engine.graph && SUCCEEDED(engine.graph.As(control)) && FAILED(control->Pause())) {
     ErrorBox("无法停止录制！");
@@ -137,7 +147,6 @@ void MainDialog::StopRecording() {
   EnableItem(IDC_SETTINGS, true);
   ChangeStyleBit(hwnd_, WS_MAXIMIZEBOX, true);
 
-  OnStop();
   engine.screenWriter.EndWriting();
   // A screen recording that ended on its own gives the lesson the length its files cover.
   LessonDuration(CurrentLessonDir, screenRecording.LessonSeconds(RecordedClockSeconds(status)));
@@ -179,6 +188,11 @@ void MainDialog::OnFrameReady() {
                       static_cast<uint16_t>(DisplayColourDepth)};
   WriteSnapshot(SnapshotRequested, frame, CurrentLessonDir, now);
   GrabberCallback.RecycleFrame(std::move(copy));
+}
+
+void MainDialog::WaitForScreenCapture() {
+  UniqueHandle ready(OpenEventA(SYNCHRONIZE, FALSE, VistrelReadyEventName(GetCurrentProcessId()).c_str()));
+  if (ready) WaitKeepingWindowsPainted(ready.Get(), kScreenCaptureReadyTimeoutMs);
 }
 
 void MainDialog::WaitForScreenFile() {

@@ -60,7 +60,7 @@ imports=$("$objdump" -p "$folder/Lumora.exe" | awk '
   /DLL Name:/ { inside = ($3 == "Vistrel.dll"); next }
   inside && /^\s*$/ { inside = 0 }
   inside && NF == 3 && $1 ~ /^[0-9a-f]+$/ { print $3 }' | sort | tr '\n' ' ')
-[ "$imports" = "_OnRecord@12 _OnStop@0 " ] || fail "Lumora.exe imports '$imports' from Vistrel.dll"
+[ "$imports" = "_OnPause@4 _OnRecord@12 _OnStop@0 " ] || fail "Lumora.exe imports '$imports' from Vistrel.dll"
 
 if [ -n "$other" ]; then
   # What a run of the program writes into its folder is not part of the delivery.
