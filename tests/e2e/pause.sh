@@ -107,8 +107,10 @@ sleep 1
 e2e_screenshot pause-main-window
 e2e_post minimise
 sleep 0.5
-meter=$(wine "$LUMORA_BUILD/testbin/post_to_lumora.exe" meter 2>/dev/null | tr -d '\r')
-[ "${meter:-0}" -gt 50 ] || e2e_fail "the meter shows $meter with the test tone during the pause"
+# The highest of five readings 0.3 s apart: on a loaded machine a reading may fall between buffers.
+meter=$(for i in 1 2 3 4 5; do wine "$LUMORA_BUILD/testbin/post_to_lumora.exe" meter 2>/dev/null | tr -d '\r'; sleep 0.3; done |
+  sort -n | tail -1)
+[ "${meter:-0}" -gt 50 ] || e2e_fail "the meter shows at most $meter with the test tone during the pause"
 xdotool key ctrl+F10
 e2e_wait_title '^Lumora会议记录系统$' 15 >/dev/null || e2e_fail "Ctrl+F10 did not stop the paused recording"
 wait_finished "$lesson" || e2e_fail "the recording stopped while paused was not finished"
