@@ -237,9 +237,15 @@ bool RunCapture(int left, int top, int width, int height, DWORD rate) {
     // saves its sound only at the stop.
     part.BeginRecord(withSound && mode == AudioMicrophone ? state.tempSoundPath : std::string());
     CaptureReady();
-    end = RunFrameLoop(rectangle, [&part](BITMAPINFOHEADER* frame, uint32_t index, FrameCost& cost) {
-      return part.Write(frame, index, &cost);
-    });
+    // The microphone's buffers of a paused recording are left out as they come (WaveIn.cpp); the
+    // system sound's device is paused with the pictures.
+    const bool mciSound = withSound && mode == AudioSystemSound;
+    end = RunFrameLoop(
+        rectangle,
+        [&part](BITMAPINFOHEADER* frame, uint32_t index, FrameCost& cost) { return part.Write(frame, index, &cost); },
+        [mciSound](bool paused) {
+          if (mciSound) MciPause(paused);
+        });
   }
   part.Avi().FreeOptions();
   if (withSound) {

@@ -57,7 +57,8 @@ void WaitBetweenFrames(DWORD milliseconds) {
 
 const FrameLoopStages& LastFrameLoopStages() { return lastStages; }
 
-FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& write) {
+FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& write,
+                          const PauseFollower& followPause) {
   TimerResolution resolution;
   FrameLoopStages stages;
   const double loopStart = Seconds();
@@ -77,7 +78,13 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
   FrameLoopEnd end = FrameLoopEnd::Stopped;
   do {
     // No frame while paused.
-    if (pauses.WaitWhilePaused(Recorder().recording)) continue;
+    if (pauses.Paused()) {
+      if (followPause) followPause(true);
+      pauses.WaitWhilePaused(Recorder().recording);
+      // A stop while paused ends the sound where it stands.
+      if (followPause && Recorder().recording.load() == 1) followPause(false);
+      continue;
+    }
     const DWORD grabbedAt = RecorderNow();
     DWORD elapsed = firstFrame ? 0 : pauses.RecordedMs(start, pausedAtStart, grabbedAt);
     const double grabStart = Seconds();

@@ -32,9 +32,9 @@ extern "C" {
 VISTREL_API void __stdcall OnRecord(HWND callbackWindow, const char* outputPath, int audioSource);
 VISTREL_API void __stdcall OnStop();
 // Pauses the running recording (pause non-zero) or resumes it (zero), exported as "_OnPause@4":
-// no frame is taken while paused, and the frames after the resume follow those before it, so the
-// file leaves the paused time out. A call while nothing records does nothing; a host that never
-// calls it records as before.
+// no frame is taken and no sound recorded while paused, and the frames after the resume follow
+// those before it, so the files leave the paused time out. A call while nothing records does
+// nothing; a host that never calls it records as before.
 VISTREL_API void __stdcall OnPause(BOOL pause);
 }
 

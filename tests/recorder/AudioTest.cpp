@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 #include <cstring>
+#include <thread>
 
 namespace {
 constexpr DWORD kAnalog = MIXERLINE_COMPONENTTYPE_SRC_ANALOG;
@@ -324,4 +325,41 @@ TEST_F(Sound, AStopAfterAFailedSetUpSendsNothingToThePreviousRunsDevice) {
   EXPECT_FALSE(RunCapture(0, 0, 64, 48, 200));
   EXPECT_TRUE(fake.audio.mciCommands.empty());
   EXPECT_EQ(fake.audio.saves, 1);
+}
+
+// The system sound's device pauses with the pictures and records on at the resume; a stop while
+// paused stops and saves it without a resume.
+TEST_F(Sound, TheSystemSoundDevicePausesWithThePictures) {
+  TempDir lessons;
+  auto commandsOf = [&](bool resumeBeforeStop) {
+    fake.audio.mciCommands.clear();
+    ResetRecorderState();
+    Recorder().audioMode = AudioSystemSound;
+    Recorder().CompressorFallback = kFourccMsvc;  // no restart
+    std::string output = lessons / (resumeBeforeStop ? "resumed.avi" : "stopped.avi");
+    strcpy(Recorder().outputPath, output.c_str());
+    Recorder().tempVideoPath = lessons / "recording.avi";
+    Recorder().recording = 1;
+    Recorder().pauses.Pause(GetTickCount());
+    std::thread host([resumeBeforeStop] {
+      Sleep(300);
+      if (resumeBeforeStop) Recorder().pauses.Resume(GetTickCount());
+      Sleep(300);
+      Recorder().recording = 0;
+    });
+    RunCapture(0, 0, 64, 48, 200);
+    host.join();
+    std::vector<std::string> commands;
+    for (const std::string& command : fake.audio.mciCommands) {
+      for (UINT code : {MCI_RECORD, MCI_PAUSE, MCI_RESUME, MCI_STOP, MCI_SAVE}) {
+        if (command == "7 " + std::to_string(code)) commands.push_back(command.substr(2));
+      }
+    }
+    return commands;
+  };
+  auto code = [](UINT command) { return std::to_string(command); };
+  EXPECT_EQ(commandsOf(true), (std::vector<std::string>{code(MCI_RECORD), code(MCI_PAUSE), code(MCI_RESUME),
+                                                         code(MCI_STOP), code(MCI_SAVE)}));
+  EXPECT_EQ(commandsOf(false),
+            (std::vector<std::string>{code(MCI_RECORD), code(MCI_PAUSE), code(MCI_STOP), code(MCI_SAVE)}));
 }
