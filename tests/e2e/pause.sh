@@ -5,7 +5,8 @@
 #   "已暂停 00:00:08 - Lumora会议记录系统" and stands still; Ctrl+F9 after 6 s resumes it, Ctrl+F10
 #   after 8 s more stops it. screen.avi and video.wmv decode with -xerror, hold 16 +- 0.5 s, the
 #   recorded time without the pause, and differ by under 0.3 s; time.ini says 00:00:16; the course
-#   page's list holds the pause.
+#   page's list holds the pause; the test camera's own frame number, burnt into its picture,
+#   jumps across the pause by the frames it took while paused.
 # - A second recording paused at once: the test tone heard for 20 s of the pause brings the
 #   balloon "您在说话，但录制已暂停。按 Ctrl+F9 继续录制。" (the meter keeps measuring while
 #   paused); Ctrl+F10 stops the paused recording.
@@ -36,6 +37,19 @@ wait_finished() {
   return 1
 }
 recorded_time() { tr -d '\r' <"$1/html/time.ini" | sed -n 's/^time=//p'; }
+# The test camera's caption in the picture of video $1 at second $2, read by tesseract, as
+# "<camera's frame number> <stream time in seconds>".
+camera_caption() {
+  local picture="$save_dir/caption.png" height text
+  ffmpeg -v error -y -ss "$2" -i "$1" -frames:v 1 "$picture" || return 1
+  height=$(identify -format %h "$picture")
+  # The caption's band lies just above the bars' lower edge at two thirds of the height.
+  convert "$picture" -crop "x$((height / 8))+0+$((height * 2 / 3 - height / 8))" +repage \
+    -colorspace gray -negate -resize 300% "$picture"
+  text=$(tesseract "$picture" - --psm 7 -l eng 2>/dev/null | tr -d '\n')
+  [[ "$text" =~ ([0-9]{6})[^0-9]+([0-9]{2}):([0-9]{2}):([0-9]{2})[.,]([0-9]{3}) ]] || { echo "unread: '$text'"; return 1; }
+  echo "$((10#${BASH_REMATCH[1]})) $((10#${BASH_REMATCH[2]} * 3600 + 10#${BASH_REMATCH[3]} * 60 + 10#${BASH_REMATCH[4]})).${BASH_REMATCH[5]}"
+}
 # Waits until the main window's X name matches the regular expression $1, within $2 seconds.
 x_title() {
   local i
@@ -88,6 +102,20 @@ pauses=$(tr -d '\r\n' <"$lesson/html/pauses.js")
 at=${BASH_REMATCH[1]} length=${BASH_REMATCH[2]}
 awk -v a="$at" -v l="$length" 'BEGIN { exit !(a >= 8000 && a <= 9000 && l >= 5500 && l <= 7000) }' ||
   e2e_fail "the pause is listed at $at ms for $length ms, it came after 8 s for 6 s"
+# The camera went on taking pictures while the graph stood: its frame number jumps across the
+# pause by the pause's length, while the stream time goes on from where it stood.
+early=$(camera_caption "$lesson/html/video.wmv" 2) || e2e_fail "the caption at 2 s: $early"
+before_pause=$(camera_caption "$lesson/html/video.wmv" "$(awk -v a="$at" 'BEGIN { print a / 1000 - 0.5 }')") ||
+  e2e_fail "the caption before the pause: $before_pause"
+after_pause=$(camera_caption "$lesson/html/video.wmv" "$(awk -v a="$at" 'BEGIN { print a / 1000 + 0.5 }')") ||
+  e2e_fail "the caption after the pause: $after_pause"
+jump=$(awk -v e="$early" -v b="$before_pause" -v a="$after_pause" 'BEGIN {
+  split(e, x, " "); split(b, y, " "); split(a, z, " ")
+  rate = (y[1] - x[1]) / (y[2] - x[2])
+  printf "%.2f", (z[1] - y[1]) / rate - (z[2] - y[2]) }')
+e2e_near "$jump" "$(awk -v l="$length" 'BEGIN { print l / 1000 }')" 0.5 ||
+  e2e_fail "the camera's frame number jumps by $jump s across a pause of $length ms ($early; $before_pause; $after_pause)"
+echo "camera captions: $early; $before_pause; $after_pause: the camera's frames jump by $jump s"
 echo "paused recording: video.wmv $video s, screen.avi $screen s," \
      "time.ini $(recorded_time "$lesson"), pause at $at ms for $length ms"
 
