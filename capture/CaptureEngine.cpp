@@ -271,6 +271,7 @@ HRESULT CaptureEngine::BuildPreviewGraph() {
 }
 
 void CaptureEngine::TearDownGraph() {
+  StopListening();
   if (graph) {
     ComPtr<IMediaControl> control;
     if (SUCCEEDED(graph.As(control)) && control) control->Stop();

@@ -42,6 +42,18 @@ public:
   bool BuildRecordingGraph();
   bool ConnectRecordingGraph(const std::string& videoOutputPath);
   bool StartRecordingGraph();
+  // Pauses the running recording graph, so that the writer's timeline stands still; false when
+  // the graph refused and records on. Without a recording graph there is nothing to pause.
+  bool PauseRecordingGraph();
+  // While the recording graph is paused its microphone delivers nothing: a graph of its own plays
+  // the microphone into the level meter alone until the resume or the teardown. Nothing here may
+  // stop the pause; without it the meter just shows no level.
+  void ListenWhilePaused();
+  void StopListening();
+  // Runs the paused recording graph again, its timeline going on from where it stood. When it
+  // will not run, the graph is stopped, which closes the video file with all recorded so far,
+  // the preview comes back and the Part's message is shown; false then.
+  bool ResumeRecordingGraph();
 
   // The parts of a recording's camera file (DeviceDropouts.cpp). A recording starts with its
   // first part and the devices chosen now. A lost camera or microphone closes the running part
@@ -154,6 +166,9 @@ private:
 
   std::shared_ptr<dshow::SoundLevelTap> microphoneLevel_ = std::make_shared<dshow::SoundLevelTap>();
   bool microphoneMetered_ = false;
+  ComPtr<IMediaControl> listening_;  // the graph that meters the microphone during a pause
+  // The recording is paused: a part begun meanwhile (a device lost or back) waits paused too.
+  bool recordingPaused_ = false;
 
   CaptureHost& host_;
   using UnregisterFn = BOOL(WINAPI*)(HDEVNOTIFY);

@@ -16,6 +16,7 @@
 void CaptureEngine::BeginRecordingParts(const std::string& firstVideoPath) {
   firstVideoPath_ = firstVideoPath;
   videoPart_ = 1;
+  recordingPaused_ = false;
   removedPaths_.clear();
   recordingVideo_ = {ReadDeviceIdentity(videoDevices.current.Get()), false};
   recordingAudio_ = {ReadDeviceIdentity(audioDevices.current.Get()), false};
@@ -42,6 +43,11 @@ bool CaptureEngine::RecordNextPart() {
   std::string path = RecordingPartPath(firstVideoPath_, videoPart_ + 1);
   if (BuildRecordingGraph() && ConnectRecordingGraph(path) && StartRecordingGraph()) {
     ++videoPart_;
+    // A part begun during a pause waits paused for the resume, the microphone metered meanwhile.
+    if (recordingPaused_) {
+      PauseRecordingGraph();
+      ListenWhilePaused();
+    }
     return true;
   }
   // A part that could not start holds nothing: it goes, and the next try takes its number.

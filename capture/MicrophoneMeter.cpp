@@ -5,6 +5,7 @@
 #include "capture/CaptureEngine.h"
 
 #include "capture/CaptureGuids.h"
+#include "capture/ComFactory.h"
 #include "dshow/LevelMeterFilter.h"
 
 namespace {
@@ -49,4 +50,38 @@ bool CaptureEngine::RenderMeteredSound() {
   }
   return SUCCEEDED(builder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Audio, audioCapture.Get(), nullptr,
                                          asfWriter.Get()));
+}
+
+void CaptureEngine::ListenWhilePaused() {
+  StopListening();
+  ComPtr<IGraphBuilder> listenGraph;
+  ComPtr<ICaptureGraphBuilder2> listenBuilder;
+  if (FAILED(CreateComObject(CLSID_FilterGraph, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, listenGraph.OutVoid())) ||
+      !listenGraph ||
+      FAILED(CreateComObject(CLSID_CaptureGraphBuilder2, CLSCTX_INPROC_SERVER, IID_ICaptureGraphBuilder2,
+                             listenBuilder.OutVoid())) ||
+      !listenBuilder || FAILED(listenBuilder->SetFiltergraph(listenGraph.Get()))) {
+    return;
+  }
+  // A second instance of the chosen microphone; the paused recording graph keeps its own.
+  ComPtr<IBaseFilter> microphone = FindCaptureFilter(DeviceKind::Audio);
+  if (!microphone) return;
+  ComPtr<IBaseFilter> meter = NewLevelMeter(microphoneLevel_);
+  ComPtr<IMediaControl> control;
+  if (FAILED(listenGraph->AddFilter(microphone.Get(), L"ACap")) ||
+      FAILED(listenGraph->AddFilter(meter.Get(), kMeterName)) ||
+      FAILED(listenBuilder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Audio, microphone.Get(), nullptr,
+                                         meter.Get())) ||
+      FAILED(listenGraph.As(control)) || !control || FAILED(control->Run())) {
+    if (control) control->Stop();
+    return;
+  }
+  listening_ = control;
+}
+
+void CaptureEngine::StopListening() {
+  if (!listening_) return;
+  // Stopping gives the microphone back before the recording graph runs on with it.
+  listening_->Stop();
+  listening_ = nullptr;
 }

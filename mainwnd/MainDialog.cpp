@@ -41,6 +41,9 @@ MainDialog::MainDialog(std::string appModuleDirectory, int appLanguage)
   // Commands. 1088 (帮助) has no action of its own: F1 opens the help.
   OnCommand(IDC_RECORD, [this] { ToggleRecording(); });
   OnCommand(ID_SNAPSHOT, [this] { RequestSnapshot(); });
+  OnCommand(ID_PAUSE_RECORDING, [this] {
+    if (engine.capturing) TogglePause();
+  });
   OnCommand(IDC_SETTINGS, [this] { ShowSettings(); });
   OnCommand(IDC_ABOUT, [this] { ShowAbout(); });
   OnCommand(ID_HELP_CONTENTS, [this] { ShowHelp(); });
@@ -61,7 +64,9 @@ MainDialog::MainDialog(std::string appModuleDirectory, int appLanguage)
   OnMessage(WM_CTLCOLORLISTBOX, [this](WPARAM wp, LPARAM lp) { return OnControlColour(WM_CTLCOLORLISTBOX, wp, lp); });
   OnMessage(WM_PAINT, [this](WPARAM, LPARAM) { return OnPaint(); });
   OnMessage(WM_HOTKEY, [this](WPARAM wp, LPARAM) -> LRESULT {
-    if (wp == SnapshotHotKey::kId) RequestSnapshot();
+    if (wp == kSnapshotHotKeyId) RequestSnapshot();
+    if (wp == kPauseHotKeyId) OnPauseKey();
+    if (wp == kStopHotKeyId) OnStopKey();
     return 0;
   });
   OnMessage(WM_QUERYDRAGICON, [this](WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(appIcon); });
@@ -146,6 +151,11 @@ BOOL MainDialog::OnInitDialog() {
     return MicrophoneReading{engine.MicrophoneMetered(), level.Peak(), level.Buffers()};
   });
   status.UpdateRoom(settings.SaveDir);
+
+  // Ctrl+F9 and Ctrl+F10 work from any program while Lumora runs; a key that another program
+  // holds stays with it, and the record button and F5 still work.
+  pauseHotKey.Claim(hwnd_);
+  stopHotKey.Claim(hwnd_);
 
   // 9.
   return TRUE;
@@ -292,6 +302,8 @@ void MainDialog::ConfirmExit() {
   const char* question = engine.capturing ? "正在视频捕捉，退出将丢失捕捉内容！\r\n是否确定退出？" : "是否退出？";
   if (ShowMessageBox(hwnd_, question, "提示", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
   snapshotHotKey.Release();
+  pauseHotKey.Release();
+  stopHotKey.Release();
   engine.TearDownGraph();
   SaveSettings(settings, moduleDirectory);
   // A failure to end the screen writer's writing is of no consequence here.

@@ -10,7 +10,7 @@
 #include "mainwnd/LessonRepairWorker.h"
 #include "mainwnd/RecordingStatus.h"
 #include "mainwnd/ScreenRecordingWatch.h"
-#include "mainwnd/SnapshotHotKey.h"
+#include "mainwnd/HotKey.h"
 #include "resources/resource.h"
 
 #include <map>
@@ -50,8 +50,20 @@ public:
   // F6 in the window, or Ctrl+F6 anywhere, while recording: the next camera frame is written
   // as a snapshot of the lesson.
   void RequestSnapshot();
+  // Ctrl+F9 anywhere: starts a recording when none runs, exactly as the record button does;
+  // while one runs, pauses it or resumes it.
+  void OnPauseKey();
+  // Ctrl+F10 anywhere: stops the recording that runs, exactly as the record button does.
+  void OnStopKey();
+  // Pauses the recording that runs, or resumes the paused one (Ctrl+F9, the icon's menu).
+  void TogglePause();
+  // The lesson's pauses into its course page's list.
+  void WriteLessonPauses();
   // WM_FRAMEREADY: the grabbed frame becomes a snapshot file.
   void OnFrameReady();
+  // Waits, with a time limit, until Vistrel's capture of a new recording is ready to take frames;
+  // the window keeps being painted meanwhile.
+  void WaitForScreenCapture();
   // Waits, with the wait cursor and a time limit, until Vistrel has finished screen.avi; the
   // window keeps being painted meanwhile.
   void WaitForScreenFile();
@@ -87,7 +99,10 @@ public:
   CaptureEngine engine{*this};
 
   // Ctrl+F6, held while a recording runs.
-  SnapshotHotKey snapshotHotKey;
+  HotKey snapshotHotKey{kSnapshotHotKeyId, MOD_CONTROL, VK_F6};
+  // Ctrl+F9 and Ctrl+F10, held from start-up to the exit.
+  HotKey pauseHotKey{kPauseHotKeyId, MOD_CONTROL, VK_F9};
+  HotKey stopHotKey{kStopHotKeyId, MOD_CONTROL, VK_F10};
   // Whether Vistrel ended the screen recording on its own, why, and how long its files are.
   ScreenRecordingWatch screenRecording;
   // The start-up repair of interrupted lessons.
@@ -120,6 +135,8 @@ protected:
 private:
   void StartRecording();
   void StopRecording();
+  void PauseRecording();
+  void ResumeRecording();
   LRESULT OnControlColour(UINT msg, WPARAM wp, LPARAM lp);
   LRESULT OnPaint();
   // Puts the repair's state into the rows of the lessons it concerns.

@@ -24,9 +24,19 @@ time_t recordingStartTime = 0;
 
 // How long the program waits for Vistrel to finish screen.avi before it ends anyway.
 constexpr DWORD kScreenFileFinishTimeoutMs = 30000;
+// How long the camera waits for the screen's capture to be ready before it starts alone.
+constexpr DWORD kScreenCaptureReadyTimeoutMs = 3000;
 
 const char kWmvWriterMissing[] =
     "错误：无法生成WMV格式文件！\r\n原因：windows系统需要更新\r\n解决方案：启动“windows更新”";
+
+// The recording's length in whole seconds. A paused recording's is the tick clock's recorded
+// time without the pauses: the calendar clock counts whole seconds at both ends, so the pauses
+// taken from it could leave a second too many or too few.
+long RecordedClockSeconds(const RecordingStatus& status) {
+  if (status.PausedMs() > 0) return static_cast<long>(status.RecordedMs() / 1000);
+  return static_cast<long>(time(nullptr) - recordingStartTime);
+}
 
 void SetStandardCursor(LPCSTR cursor) { SetCursor(LoadCursorA(nullptr, cursor)); }
 
@@ -72,11 +82,17 @@ void MainDialog::StartRecording() {
     repairWorker.Resume();
     return;
   }
-  engine.ConnectRecordingGraph(videoOutputPath);
-  engine.StartRecordingGraph();
-
+  // The screen recorder makes its file ready, paused, while the camera's graph is connected; the
+  // graph starts once the screen's capture is ready (or after a short while without it), and the
+  // screen takes its first frame as the camera's first sample goes to the writer: the two
+  // recordings begin together.
   screenRecording.Begin();
   StartScreenRecorder();
+  OnPause(TRUE);
+  engine.ConnectRecordingGraph(videoOutputPath);
+  WaitForScreenCapture();
+  engine.StartRecordingGraph();
+  OnPause(FALSE);
   recordingStartTime = time(nullptr);
   engine.capturing = 1;
   // The window is minimised now, so F6 no longer reaches it; when another program holds
@@ -106,6 +122,8 @@ void MainDialog::StopRecording() {
   SetStandardCursor(IDC_ARROW);
   SetRecordButtonLook(false);
 
+  // The screen stops as the camera's graph is told to: the two recordings end together.
+  OnStop();
   ComPtr<IMediaControl> control;
   if (engine.graph && SUCCEEDED(engine.graph.As(control)) && FAILED(control->Pause())) {
     ErrorBox("无法停止录制！");
@@ -113,7 +131,7 @@ void MainDialog::StopRecording() {
     status.Detach();
     OnStop();
     WaitForScreenFile();
-    LessonDuration(CurrentLessonDir, screenRecording.LessonSeconds(static_cast<long>(time(nullptr) - recordingStartTime)));
+    LessonDuration(CurrentLessonDir, screenRecording.LessonSeconds(RecordedClockSeconds(status)));
     WriteRecordingPartsScripts(CurrentLessonDir);
     ExitProcess(0);
   }
@@ -129,13 +147,13 @@ void MainDialog::StopRecording() {
   EnableItem(IDC_SETTINGS, true);
   ChangeStyleBit(hwnd_, WS_MAXIMIZEBOX, true);
 
-  OnStop();
   engine.screenWriter.EndWriting();
   // A screen recording that ended on its own gives the lesson the length its files cover.
-  LessonDuration(CurrentLessonDir, screenRecording.LessonSeconds(static_cast<long>(time(nullptr) - recordingStartTime)));
+  LessonDuration(CurrentLessonDir, screenRecording.LessonSeconds(RecordedClockSeconds(status)));
   // A long recording was kept as several screen files, and a camera or microphone that dropped out
-  // left several camera files; the course page lists them in order.
+  // left several camera files; the course page lists them in order, and the pauses.
   WriteRecordingPartsScripts(CurrentLessonDir);
+  WriteLessonPauses();
   FillLessonList();
   status.UpdateRoom(settings.SaveDir);
   repairWorker.Resume();
@@ -154,7 +172,8 @@ void MainDialog::OnScreenRecordingEnded(WPARAM reason, LPARAM milliseconds) {
 
 void MainDialog::RequestSnapshot() {
   // Only the recording graph hands frames to the snapshot writer's lesson folder.
-  if (engine.capturing && engine.grabber) SnapshotRequested.store(1);
+  // A paused recording takes no snapshot: no frame reaches the grabber until the resume.
+  if (engine.capturing && engine.grabber && !status.Paused()) SnapshotRequested.store(1);
 }
 
 void MainDialog::OnFrameReady() {
@@ -169,6 +188,11 @@ void MainDialog::OnFrameReady() {
                       static_cast<uint16_t>(DisplayColourDepth)};
   WriteSnapshot(SnapshotRequested, frame, CurrentLessonDir, now);
   GrabberCallback.RecycleFrame(std::move(copy));
+}
+
+void MainDialog::WaitForScreenCapture() {
+  UniqueHandle ready(OpenEventA(SYNCHRONIZE, FALSE, VistrelReadyEventName(GetCurrentProcessId()).c_str()));
+  if (ready) WaitKeepingWindowsPainted(ready.Get(), kScreenCaptureReadyTimeoutMs);
 }
 
 void MainDialog::WaitForScreenFile() {

@@ -18,6 +18,7 @@ constexpr char kDiskFullBalloon[] = "磁盘空间已满，屏幕录制已停止�
 constexpr char kScreenStoppedBalloon[] = "屏幕录制意外停止，已录制的内容已保存，摄像头录制仍在继续。";
 constexpr char kCameraLostBalloon[] = "摄像头已断开，声音和屏幕录制继续。";
 constexpr char kMicrophoneLostBalloon[] = "麦克风已断开，摄像头和屏幕录制继续。";
+constexpr char kSpeakingWhilePausedBalloon[] = "您在说话，但录制已暂停。按 Ctrl+F9 继续录制。";
 constexpr char kSoundlessBox[] = "本次录制没有录到声音，请检查麦克风。";
 constexpr char kLittleRoomQuestion[] = "磁盘剩余空间只够录制约 %llu 分钟。仍要开始录制吗？";
 }  // namespace
@@ -74,7 +75,9 @@ void RecordingStatus::OnTimer() {
 void RecordingStatus::WatchRecording(ULONGLONG now, double dbfs, bool metered) {
   // Sound during a recording is no reminder to record.
   speaking_.Update(now, 0, dbfs, false);
-  if (metered) {
+  if (pauses_.Paused()) {
+    WatchPause(now, dbfs);
+  } else if (metered) {
     meteredMs_ += now - lastTick_;
     silence_.Update(now, now - lastTick_, dbfs);
     if (silence_.Silent()) {
@@ -89,6 +92,43 @@ void RecordingStatus::WatchRecording(ULONGLONG now, double dbfs, bool metered) {
   }
   ShowDueBalloon(now);
   Refresh(now);
+}
+
+void RecordingStatus::WatchPause(ULONGLONG now, double dbfs) {
+  // The microphone's silence says nothing while nothing records; sound calls for the reminder.
+  bool speaking = pauseWatch_.Hear(now - lastTick_, dbfs);
+  if (now < balloonFreeAt_) return;
+  ULONGLONG pausedMs = pauses_.CurrentPauseMs(now);
+  std::string text;
+  if (ULONGLONG minutes = pauseWatch_.ReminderMinutes(pausedMs)) {
+    text = PauseReminderText(minutes);
+    pauseWatch_.Reminded(pausedMs);
+  } else if (speaking) {
+    text = kSpeakingWhilePausedBalloon;
+    pauseWatch_.Spoken();
+  } else {
+    return;
+  }
+  tray_.ShowBalloon(kBalloonTitle, text, false);
+  balloonFreeAt_ = now + kBalloonSpacingMs;
+}
+
+bool RecordingStatus::RecordingPaused() {
+  ULONGLONG now = clock_();
+  if (!recording_ || !pauses_.Pause(now)) return false;
+  pauseWatch_.Begin();
+  Refresh(now);
+  return true;
+}
+
+bool RecordingStatus::RecordingResumed() {
+  ULONGLONG now = clock_();
+  if (!recording_ || !pauses_.Resume(now)) return false;
+  // The silence watch starts afresh: the pause was no silence of the microphone.
+  silence_.Begin(now);
+  warnings_.Clear(Warning::MicrophoneSilent);
+  Refresh(now);
+  return true;
 }
 
 void RecordingStatus::WatchIdle(ULONGLONG now, double dbfs) {
@@ -115,7 +155,7 @@ void RecordingStatus::DropReminderIcon() {
 void RecordingStatus::CheckDisk(ULONGLONG now) {
   // The recording's own rate once it has run long enough to show one.
   double rate = recordingRate_;
-  ULONGLONG elapsedSeconds = (now - startedAt_) / 1000;
+  ULONGLONG elapsedSeconds = pauses_.RecordedMs(now) / 1000;
   ULONGLONG recorded = RecordingBytes(lessonHtmlDir_);
   if (elapsedSeconds >= kDiskCheckMs / 1000 && recorded > 0) rate = static_cast<double>(recorded) / elapsedSeconds;
   ULONGLONG minutes = 0;
@@ -140,14 +180,17 @@ void RecordingStatus::ShowDueBalloon(ULONGLONG now) {
 }
 
 void RecordingStatus::Refresh(ULONGLONG now) {
-  ULONGLONG elapsed = now - startedAt_;
+  ULONGLONG elapsed = pauses_.RecordedMs(now);
+  bool paused = pauses_.Paused();
   std::vector<std::string> forms = warnings_.ShortForms();
-  // The texts change once a second or with a warning; the shell and the window are told then.
-  if (elapsed / 1000 == shownSecond_ && forms == shownForms_) return;
+  // The texts change once a second, with a warning or with a pause; the shell and the window
+  // are told then.
+  if (elapsed / 1000 == shownSecond_ && forms == shownForms_ && paused == shownPaused_) return;
   shownSecond_ = elapsed / 1000;
   shownForms_ = forms;
-  SetTitle(RecordingTitle(elapsed, forms));
-  tray_.Show(main_, icon_, RecordingTip(elapsed));
+  shownPaused_ = paused;
+  SetTitle(paused ? PausedTitle(elapsed, forms) : RecordingTitle(elapsed, forms));
+  tray_.Show(main_, icon_, paused ? PausedTip(elapsed) : RecordingTip(elapsed));
   if (forms.empty()) {
     badge_.Hide();
   } else {
@@ -164,7 +207,7 @@ void RecordingStatus::SetTitle(const std::string& title) {
 void RecordingStatus::RecordingStarted(const std::string& lessonHtmlDir, const std::string& saveDir) {
   ULONGLONG now = clock_();
   recording_ = true;
-  startedAt_ = now;
+  pauses_.Begin(now);
   lastTick_ = now;
   meteredMs_ = 0;
   lessonHtmlDir_ = lessonHtmlDir;
@@ -272,7 +315,13 @@ void RecordingStatus::ShowMainWindow() {
 
 std::vector<RecordingStatus::MenuItem> RecordingStatus::MenuItems() const {
   if (!recording_) return {{ID_SHOW_MAIN_WINDOW, "显示主窗口"}};
-  return {{IDC_RECORD, "停止录制"}, {ID_SNAPSHOT, "拍照"}, {ID_SHOW_MAIN_WINDOW, "显示主窗口"}};
+  // A paused recording takes no snapshot: the camera's picture does not reach the lesson.
+  if (pauses_.Paused())
+    return {{IDC_RECORD, "停止录制"}, {ID_PAUSE_RECORDING, "继续录制"}, {ID_SHOW_MAIN_WINDOW, "显示主窗口"}};
+  return {{IDC_RECORD, "停止录制"},
+          {ID_PAUSE_RECORDING, "暂停录制"},
+          {ID_SNAPSHOT, "拍照"},
+          {ID_SHOW_MAIN_WINDOW, "显示主窗口"}};
 }
 
 void RecordingStatus::ShowMenu() {

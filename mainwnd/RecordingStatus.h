@@ -5,6 +5,8 @@
 // warning badge, and in the main window's microphone meter and disk line.
 // It runs on the window's thread, driven by its own timer; nothing calls it from another thread.
 #pragma once
+#include "mainwnd/PauseWatch.h"
+#include "mainwnd/RecordingPauses.h"
 #include "mainwnd/SilenceWatch.h"
 #include "mainwnd/SpeakingWatch.h"
 #include "mainwnd/StatusWarnings.h"
@@ -77,6 +79,16 @@ public:
   void ReportSoundlessRecording();
   bool Recording() const { return recording_; }
 
+  // The recording pauses or goes on (Ctrl+F9, the icon's menu); false when it did not run, or
+  // was paused already, or was not paused.
+  bool RecordingPaused();
+  bool RecordingResumed();
+  bool Paused() const { return recording_ && pauses_.Paused(); }
+  // The time recorded so far without the pauses, and the pauses on the recording's time axis.
+  ULONGLONG RecordedMs() const { return pauses_.RecordedMs(clock_()); }
+  ULONGLONG PausedMs() const { return pauses_.PausedMs(clock_()); }
+  std::vector<RecordingPause> Pauses() const { return pauses_.List(clock_()); }
+
   // The screen recording ended on its own (the recorder's message) while the camera records on.
   void ScreenCaptureEnded(VistrelCaptureEnd reason);
   // The recording's camera dropped out (true) and the sound and screen are recorded on, or it is
@@ -111,6 +123,8 @@ private:
   void ShowMeter(double dbfs, bool metered);
   void WatchRecording(ULONGLONG now, double dbfs, bool metered);
   void WatchIdle(ULONGLONG now, double dbfs);
+  // While paused: the reminders that it is paused and that the teacher speaks.
+  void WatchPause(ULONGLONG now, double dbfs);
   void CheckDisk(ULONGLONG now);
   // Title, tip and badge after the time or a warning changed.
   void Refresh(ULONGLONG now);
@@ -135,9 +149,10 @@ private:
   WarningBoard warnings_;
   SilenceWatch silence_;
   SpeakingWatch speaking_;
+  RecordingPauses pauses_;
+  PauseWatch pauseWatch_;
 
   bool recording_ = false;
-  ULONGLONG startedAt_ = 0;
   ULONGLONG meteredMs_ = 0;  // recording time during which the meter measured the sound
   ULONGLONG lastTick_ = 0;
   ULONGLONG nextDiskCheck_ = 0;
@@ -153,6 +168,7 @@ private:
   int meterPosition_ = -1;
   std::string title_;
   ULONGLONG shownSecond_ = ~0ULL;          // the elapsed second the texts show
+  bool shownPaused_ = false;               // whether they show the pause
   std::vector<std::string> shownForms_;  // the short forms they show
   ULONGLONG balloonFreeAt_ = 0;
   bool reminderIcon_ = false;  // the icon is shown only for the reminder to record

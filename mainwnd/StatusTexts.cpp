@@ -23,4 +23,14 @@ std::string RecordingTitle(ULONGLONG elapsedMs, const std::vector<std::string>& 
 
 std::string RecordingTip(ULONGLONG elapsedMs) { return "Lumora 录制中 " + ElapsedText(elapsedMs); }
 
+std::string PausedTitle(ULONGLONG recordedMs, const std::vector<std::string>& shortForms) {
+  return "已暂停 " + ElapsedText(recordedMs) + Joined(shortForms) + " - " + kMainWindowTitle;
+}
+
+std::string PausedTip(ULONGLONG recordedMs) { return "Lumora 已暂停 " + ElapsedText(recordedMs); }
+
+std::string PauseReminderText(ULONGLONG minutes) {
+  return Format("录制已暂停%llu分钟。按 Ctrl+F9 继续录制。", minutes);
+}
+
 std::string BadgeText(const std::vector<std::string>& shortForms) { return "●" + Joined(shortForms); }

@@ -2,6 +2,7 @@
 
 #include "framework/Handles.h"
 #include "recorder/AviCapture.h"
+#include "recorder/CaptureReady.h"
 #include "recorder/FinishRecording.h"
 #include "recorder/FrameLoop.h"
 #include "recorder/PartWriter.h"
@@ -43,6 +44,8 @@ DWORD WINAPI CaptureThreadFor(void* parameter) {
   std::unique_ptr<std::shared_ptr<RecorderState>> state(static_cast<std::shared_ptr<RecorderState>*>(parameter));
   WorkFor(state->get());
   CaptureThread(nullptr);
+  // A run that ended without its frame loop lets a waiting host go on.
+  CaptureReady();
   WorkFor(nullptr);
   state.reset();
   ThreadEnds();
@@ -127,12 +130,13 @@ bool CreateCaptureIdleEvent() {
   std::string name = VistrelIdleEventName(GetCurrentProcessId());
   captureIdle.Reset(CreateEventA(nullptr, TRUE, TRUE, name.c_str()));
   soundFree.Reset(CreateEventA(nullptr, FALSE, TRUE, nullptr));
-  return captureIdle.Valid() && soundFree.Valid();
+  return captureIdle.Valid() && soundFree.Valid() && CreateCaptureReadyEvent();
 }
 
 void CloseCaptureIdleEvent() {
   captureIdle.Reset();
   soundFree.Reset();
+  CloseCaptureReadyEvent();
 }
 
 bool WaitForCaptureIdle(DWORD timeoutMs) {
@@ -149,6 +153,7 @@ void OnRecord(HWND callbackWindow, const char* outputPath, int audioSource) {
   // state, while this recording starts at once with a new one: neither waits for the other, and
   // neither writes into the other's files.
   RequestStop();
+  CaptureNotReady();
   RecorderState& state = BeginRecordingState();
   state.callbackWindow = callbackWindow;
   if (audioSource == AudioMicrophone) {
@@ -231,9 +236,16 @@ bool RunCapture(int left, int top, int width, int height, DWORD rate) {
     // The microphone's WAV file is written as it records, so it is recoverable; the MCI device
     // saves its sound only at the stop.
     part.BeginRecord(withSound && mode == AudioMicrophone ? state.tempSoundPath : std::string());
-    end = RunFrameLoop(rectangle, [&part](BITMAPINFOHEADER* frame, uint32_t index, FrameCost& cost) {
-      return part.Write(frame, index, &cost);
-    });
+    CaptureReady();
+    // The microphone's buffers of a paused recording are left out as they come (WaveIn.cpp); the
+    // system sound's device is paused with the pictures.
+    const bool mciSound = withSound && mode == AudioSystemSound;
+    end = RunFrameLoop(
+        rectangle,
+        [&part](BITMAPINFOHEADER* frame, uint32_t index, FrameCost& cost) { return part.Write(frame, index, &cost); },
+        [mciSound](bool paused) {
+          if (mciSound) MciPause(paused);
+        });
   }
   part.Avi().FreeOptions();
   if (withSound) {

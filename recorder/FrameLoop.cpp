@@ -57,12 +57,16 @@ void WaitBetweenFrames(DWORD milliseconds) {
 
 const FrameLoopStages& LastFrameLoopStages() { return lastStages; }
 
-FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& write) {
+FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& write,
+                          const PauseFollower& followPause) {
   TimerResolution resolution;
   FrameLoopStages stages;
   const double loopStart = Seconds();
   DWORD start = RecorderNow();
   stages.startMs = start;
+  // The positions leave out the time the recording was paused (_OnPause@4).
+  const PauseClock& pauses = Recorder().pauses;
+  const uint64_t pausedAtStart = pauses.PausedMs(start);
   bool firstFrame = true;
   uint32_t lastIndex = 0;
   // One frame block for the whole run: each frame overwrites the one before.
@@ -73,8 +77,16 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
       PictureBudget(Recorder().screenBudgetMBPerMinute, rectangle.Width(), rectangle.Height(), kStreamRate));
   FrameLoopEnd end = FrameLoopEnd::Stopped;
   do {
+    // No frame while paused.
+    if (pauses.Paused()) {
+      if (followPause) followPause(true);
+      pauses.WaitWhilePaused(Recorder().recording);
+      // A stop while paused ends the sound where it stands.
+      if (followPause && Recorder().recording.load() == 1) followPause(false);
+      continue;
+    }
     const DWORD grabbedAt = RecorderNow();
-    DWORD elapsed = firstFrame ? 0 : grabbedAt - start;
+    DWORD elapsed = firstFrame ? 0 : pauses.RecordedMs(start, pausedAtStart, grabbedAt);
     const double grabStart = Seconds();
     grabber.CopyScreen();
     const double convertStart = Seconds();
@@ -86,6 +98,8 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
       end = FrameLoopEnd::OutOfMemory;
       break;
     }
+    // A pause that came during the copy: the picture may show the paused time.
+    if (pauses.Paused()) continue;
     ++stages.frames;
     const bool changed = change.Differs(frame);
     if (!changed) ++stages.unchanged;

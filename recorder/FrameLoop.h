@@ -38,4 +38,9 @@ const FrameLoopStages& LastFrameLoopStages();
 // non-zero result ends the loop.
 using FrameWriter = std::function<HRESULT(BITMAPINFOHEADER* frame, uint32_t index, FrameCost& cost)>;
 
-FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& write);
+// Called with true as the loop begins to wait out a pause and with false as it goes on, so that
+// a sound recorded beside the pictures can pause with them.
+using PauseFollower = std::function<void(bool paused)>;
+
+FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& write,
+                          const PauseFollower& followPause = nullptr);

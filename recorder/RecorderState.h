@@ -1,5 +1,7 @@
 // The recorder's process-wide state: one record, zero at load, never freed.
 #pragma once
+#include "recorder/PauseClock.h"
+
 #include <windows.h>
 #include <atomic>
 #include <memory>
@@ -46,6 +48,9 @@ constexpr DWORD kFourccMsvc = mmioFOURCC('M', 'S', 'V', 'C');
 struct RecorderState : std::enable_shared_from_this<RecorderState> {
   // 1 while a capture thread is meant to run; the host's thread and the capture thread share it.
   std::atomic<int> recording{0};
+  // The recording's pauses (_OnPause@4): the host's thread sets them, the capture thread and the
+  // microphone's data handler read them.
+  PauseClock pauses;
   HWND callbackWindow = nullptr;
   char outputPath[kOutputPathBytes] = {};
   AudioMode audioMode = AudioNone;

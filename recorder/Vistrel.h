@@ -1,7 +1,7 @@
 // Vistrel.dll, the screen recorder library, as a host program calls it.
 //
-// Link the import library `vistrel_import`: the two calls are imported by name as
-// "_OnRecord@12" and "_OnStop@0" and bound when the host is loaded.
+// Link the import library `vistrel_import`: the calls are imported by name as "_OnRecord@12",
+// "_OnStop@0" and "_OnPause@4" and bound when the host is loaded.
 //
 // OnRecord starts a recording of the whole primary screen, with the pointer, into an MS Video 1
 // AVI file (16 bits per pixel, 200 positions per second) and returns at once; the capture runs on
@@ -31,6 +31,11 @@ extern "C" {
 // copied; it must be at most 259 characters.
 VISTREL_API void __stdcall OnRecord(HWND callbackWindow, const char* outputPath, int audioSource);
 VISTREL_API void __stdcall OnStop();
+// Pauses the running recording (pause non-zero) or resumes it (zero), exported as "_OnPause@4":
+// no frame is taken and no sound recorded while paused, and the frames after the resume follow
+// those before it, so the files leave the paused time out. A call while nothing records does
+// nothing; a host that never calls it records as before.
+VISTREL_API void __stdcall OnPause(BOOL pause);
 }
 
 // Name of the completion event of process `processId`.
@@ -47,6 +52,16 @@ inline bool WaitForVistrelIdle(DWORD timeoutMs) {
   bool done = WaitForSingleObject(idle, timeoutMs) == WAIT_OBJECT_0;
   CloseHandle(idle);
   return done;
+}
+
+// Name of the event of process `processId` that is set once the capture of the last OnRecord is
+// ready to take frames (its file is open), or has ended without one; OnRecord resets it. A host
+// that starts the screen recording paused (OnPause) waits for it, then starts its own recording
+// and resumes the screen's, so that the two begin together.
+inline std::string VistrelReadyEventName(DWORD processId) {
+  char name[64];
+  snprintf(name, sizeof(name), "VistrelCaptureReady.%lu", static_cast<unsigned long>(processId));
+  return name;
 }
 
 // Posted (never sent) to the callbackWindow of OnRecord when a capture ends on its own, without

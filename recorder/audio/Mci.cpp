@@ -53,6 +53,12 @@ void MciStartRecord() {
   Send(MCI_RECORD, 0, &record);
 }
 
+void MciPause(bool pause) {
+  if (device.wDeviceID == 0) return;
+  MCI_GENERIC_PARMS parameters = {};
+  Send(pause ? MCI_PAUSE : MCI_RESUME, MCI_WAIT, &parameters);
+}
+
 void MciStopAndSave(const std::string& path) {
   // A run whose set-up failed opened no device; the id an earlier run left behind may name
   // another program's device by now.

@@ -20,6 +20,9 @@ void MciOpenWave();
 // The row the device accepted, or -1 when it kept its own format.
 int MciSetWaveFormat();
 void MciStartRecord();
+// Pauses the recording device (true) or lets it record on (false), so that the saved sound
+// leaves a paused recording's paused time out as its pictures do.
+void MciPause(bool pause);
 void MciStopAndSave(const std::string& path);
 void MciClose();
 

@@ -126,15 +126,19 @@ LRESULT __stdcall MMWIMDATA(WPARAM device, LPARAM lParam) {
   }
   if (Audio().waveInUnprepareHeader(waveIn, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) return 0;
   bool stopping;
+  bool paused = false;
   {
     WriterGuard guard;
     stopping = !soundRecording || soundRecording->recording.load() == 0;
+    if (!stopping) paused = soundRecording->pauses.Paused();
   }
   if (stopping) {
     FreeBuffer(header);
     return 0;
   }
-  {
+  // The sound of a paused recording is left out, as its pictures are; the buffer goes back to
+  // the device.
+  if (!paused) {
     WriterGuard guard;
     // Only what the device recorded; the rest of the block holds nothing.
     CBuffer recorded(header->lpData, static_cast<int>(header->dwBytesRecorded));

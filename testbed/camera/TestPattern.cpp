@@ -44,7 +44,8 @@ int TestPattern::BlockLeft(uint32_t frameIndex, int width) {
   return static_cast<int>((frameIndex % kSweepFrames) * (width - block) / (kSweepFrames - 1));
 }
 
-bool TestPattern::Render(uint32_t frameIndex, int64_t streamTime, int bitCount, uint8_t* out) {
+bool TestPattern::Render(uint32_t frameIndex, uint32_t cameraFrame, int64_t streamTime, int bitCount,
+                         uint8_t* out) {
   if (!pixels_ || !dc_.Get()) return false;
   HDC dc = dc_.Get();
   SelectGuard bitmap(dc, bitmap_.Get());
@@ -62,7 +63,7 @@ bool TestPattern::Render(uint32_t frameIndex, int64_t streamTime, int bitCount, 
 
   int64_t ms = streamTime / 10000;
   wchar_t caption[160];
-  swprintf(caption, 160, L"%ls  #%06u  %02d:%02d:%02d.%03d", name_.c_str(), frameIndex,
+  swprintf(caption, 160, L"%ls  #%06u  %02d:%02d:%02d.%03d", name_.c_str(), cameraFrame,
            static_cast<int>(ms / 3600000), static_cast<int>(ms / 60000 % 60),
            static_cast<int>(ms / 1000 % 60), static_cast<int>(ms % 1000));
   SetBkMode(dc, OPAQUE);

@@ -1,6 +1,7 @@
 // The moving picture of a test camera: colour bars, a block that sweeps across the lower
-// part once every few seconds, and a caption with the camera's name, the frame number and
-// the stream time, so that a recording shows both motion and its own length.
+// part once every few seconds, and a caption with the camera's name, the camera's own frame
+// number and the stream time, so that a recording shows motion, its own length and, where the
+// graph paused, the frames the camera took meanwhile.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -19,8 +20,9 @@ public:
   TestPattern& operator=(const TestPattern&) = delete;
 
   // Draws frame `frameIndex` taken at `streamTime` (100 ns units) into bottom-up rows of
-  // `bitCount` bits (16 = RGB555, 24, 32). False when the picture could not be drawn.
-  bool Render(uint32_t frameIndex, int64_t streamTime, int bitCount, uint8_t* out);
+  // `bitCount` bits (16 = RGB555, 24, 32), captioned with `cameraFrame`, the frames the camera
+  // has taken since it began streaming. False when the picture could not be drawn.
+  bool Render(uint32_t frameIndex, uint32_t cameraFrame, int64_t streamTime, int bitCount, uint8_t* out);
 
   // The left edge of the sweeping block in frame `frameIndex`.
   static int BlockLeft(uint32_t frameIndex, int width);

@@ -100,6 +100,7 @@ void VideoCapturePin::BeginStreaming(const MediaType& type) {
   imageBytes_ = DibStride(width, bitCount_) * height;
   pattern_ = std::make_unique<TestPattern>(width, height, model_.name, model_.mirrored);
   frame_ = 0;
+  streamingSinceMs_ = GetTickCount64();
 }
 
 void VideoCapturePin::EndStreaming() { pattern_.reset(); }
@@ -116,7 +117,10 @@ HRESULT VideoCapturePin::FillSample(IMediaSample* sample, REFERENCE_TIME start, 
   BYTE* data = nullptr;
   if (FAILED(sample->GetPointer(&data)) || sample->GetSize() < imageBytes_) return E_FAIL;
   uint32_t index = static_cast<uint32_t>(frame_++);
-  if (!pattern_->Render(index, start, bitCount_, data)) return E_FAIL;
+  // A camera goes on taking pictures while the graph is paused: its own count follows the clock
+  // on the wall, not the stream time, which stands still in a pause.
+  const auto cameraFrame = static_cast<uint32_t>((GetTickCount64() - streamingSinceMs_) * 10000 / frameTime_);
+  if (!pattern_->Render(index, cameraFrame, start, bitCount_, data)) return E_FAIL;
   sample->SetActualDataLength(imageBytes_);
   return S_OK;
 }

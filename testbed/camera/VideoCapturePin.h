@@ -46,6 +46,7 @@ private:
   int bitCount_ = 24;
   long imageBytes_ = 0;
   int64_t frame_ = 0;
+  ULONGLONG streamingSinceMs_ = 0;
 };
 
 }  // namespace testbed

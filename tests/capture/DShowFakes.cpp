@@ -319,7 +319,7 @@ HRESULT FakeGraph::Run() {
 
 HRESULT FakeGraph::Pause() {
   Log("Pause");
-  return S_OK;
+  return pauseResult;
 }
 
 HRESULT FakeGraph::Stop() {

@@ -272,6 +272,7 @@ public:
   std::deque<Event> events;
   std::set<std::string> refusedNames;
   HRESULT runResult = S_OK;
+  HRESULT pauseResult = S_OK;
   bool offersVideoWindow = true;
   bool offersMediaControl = true;
 

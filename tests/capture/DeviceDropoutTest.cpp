@@ -362,3 +362,29 @@ TEST_F(DeviceDropout, ALossJustBeforeTheStopLeavesTheSoundOnlyPartToTheStop) {
   EXPECT_FALSE(Has(calls, "ConfigureFilterUsingProfile audio"));
   engine->TearDownGraph();
 }
+
+TEST_F(DeviceDropout, APartBegunDuringAPauseWaitsPausedForTheResume) {
+  StartRecording();
+  fakes::FakeGraph* recording = lastGraph;
+  ASSERT_TRUE(engine->PauseRecordingGraph());
+  engine->ListenWhilePaused();
+  TakeCalls();
+  recording->events.push_back({EC_DEVICE_LOST, reinterpret_cast<LONG_PTR>(engine->videoCapture.Get()), 0});
+  engine->videoCapture->AddRef();  // the event's own reference
+  engine->HandleGraphEvents();
+  std::vector<std::string> calls = TakeCalls();
+  EXPECT_TRUE(Boxes(calls).empty());
+  // The listening graph goes with the paused part; the next part starts and is paused at once,
+  // with the microphone metered again.
+  std::vector<std::string> part = AudioOnlyPartCalls("video-2.wmv");
+  auto started = std::search(calls.begin(), calls.end(), part.begin(), part.end());
+  ASSERT_NE(started, calls.end()) << "no audio-only part";
+  std::vector<std::string> after(started + part.size(), calls.end());
+  EXPECT_EQ(after, (std::vector<std::string>{"Pause", "SetFiltergraph", "BindToObject mic0", "AddFilter ACap mic0",
+                                              "AddFilter Level meter meter", "RenderStream CAPTURE Audio mic0 null meter",
+                                              "Run", "host camera lost"}));
+  EXPECT_EQ(engine->RecordingPart(), 2);
+  // The resume runs the new part.
+  ASSERT_TRUE(engine->ResumeRecordingGraph());
+  EXPECT_EQ(TakeCalls(), (std::vector<std::string>{"Stop", "Run"}));
+}

@@ -217,3 +217,36 @@ e2e_small_disk() {
   fi
 }
 e2e_release_disk() { umount "$E2E_DISK" 2>/dev/null || umount -l "$E2E_DISK"; rmdir "$E2E_DISK"; }
+
+# Starts Lumora from a fresh program folder that saves into the Unix folder $1, waits for its
+# main window (set in E2E_MAIN) and a moment more, and fails on an error box at start-up.
+e2e_launch() {
+  e2e_program_folder
+  e2e_setup_save_dir "$1"
+  e2e_start
+  E2E_MAIN=$(e2e_wait_main_window)
+  sleep 3
+  [ ! -s "$E2E_PROGRAM/error-boxes" ] || e2e_fail "an error box at start-up (is the testbed camera registered?)"
+}
+
+# Fails unless both compiled help files (into the scratch folder $1) name each text after it in
+# their page "recording.htm".
+e2e_help_names() {
+  local folder=$1 language text
+  shift
+  for language in zh en; do
+    7z x -y -o"$folder/$language" "$LUMORA_DIST/Lumora_$language.CHM" >/dev/null
+    for text in "$@"; do
+      grep -qF "$text" "$folder/$language/recording.htm" || e2e_fail "Lumora_$language.CHM does not name $text"
+    done
+  done
+}
+
+# Asks the program to close, answers Yes and waits for its end.
+e2e_close_program() {
+  local question
+  e2e_post close
+  question=$(e2e_wait_window "提示" 20)
+  e2e_key "$question" y
+  e2e_wait_exit 60 || e2e_fail "Lumora did not end after Yes"
+}

@@ -1,5 +1,6 @@
 // The course template as the build puts it into the program folder.
 #include "lessons/PartsScripts.h"
+#include "lessons/PausesScript.h"
 #include "lessons/SubjectFile.h"
 #include "mainwnd/LessonFolder.h"
 
@@ -30,6 +31,8 @@ TEST(CourseTemplate, HoldsThePageAndAChineseStartingSubjectInTheAnsiCodePage) {
   EXPECT_NE(page.find("screenParts"), std::string::npos);
   EXPECT_NE(page.find("<script src=\"html/video.js\"></script>"), std::string::npos);
   EXPECT_NE(page.find("videoParts"), std::string::npos);
+  EXPECT_NE(page.find("<script src=\"html/pauses.js\"></script>"), std::string::npos);
+  EXPECT_NE(page.find("recordingPauses"), std::string::npos);
 
   std::string subject = ReadFileBytes(program + "template\\html\\subject.txt");
   ASSERT_FALSE(subject.empty());
@@ -88,4 +91,18 @@ TEST(CourseTemplate, ACameraRecordingOfSeveralPartsIsListedBesideTheScreenParts)
   DeleteFileA((html / "video.wmv").c_str());
   EXPECT_TRUE(WriteVideoPartsScript(html.Path()));
   EXPECT_EQ(ReadFileBytes(html / "video.js"), "var videoParts = [\"html/video-2.wmv\", \"html/video-3.wmv\"];\r\n");
+}
+
+TEST(CourseTemplate, ThePausesAreListedOnTheRecordingsTimeAxis) {
+  TempDir html;
+  std::string script = html / "pauses.js";
+  // A recording without pauses needs no list.
+  EXPECT_TRUE(WritePausesScript(html.Path(), {}));
+  EXPECT_EQ(GetFileAttributesA(script.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(WritePausesScript(html.Path(), {{8000, 6000}, {16000, 0}, {3725000, 61000, true}}));
+  // The last is the pause the recording ended in: its length is not known.
+  EXPECT_EQ(ReadFileBytes(script), "var recordingPauses = [[8000, 6000], [16000, 0], [3725000, null]];\r\n");
+  // A list that is there is replaced, also by an empty one.
+  EXPECT_TRUE(WritePausesScript(html.Path(), {}));
+  EXPECT_EQ(ReadFileBytes(script), "var recordingPauses = [];\r\n");
 }

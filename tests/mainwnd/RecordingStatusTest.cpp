@@ -338,7 +338,7 @@ TEST_F(StatusTest, ARecordingOrTheWindowInFrontForgetsWhatWasHeard) {
   EXPECT_FALSE(status.Tray().Shown());
 }
 
-TEST_F(StatusTest, TheMenuOffersStopSnapshotAndWindowWhileRecording) {
+TEST_F(StatusTest, TheMenuOffersStopPauseSnapshotAndWindowWhileRecordingAndResumeWhilePaused) {
   auto commands = [this] {
     std::vector<std::string> items;
     for (const auto& item : status.MenuItems()) items.push_back(std::to_string(item.command) + " " + item.text);
@@ -346,7 +346,127 @@ TEST_F(StatusTest, TheMenuOffersStopSnapshotAndWindowWhileRecording) {
   };
   EXPECT_EQ(commands(), std::vector<std::string>{"32791 显示主窗口"});
   Start();
-  EXPECT_EQ(commands(), (std::vector<std::string>{"1002 停止录制", "32790 拍照", "32791 显示主窗口"}));
+  EXPECT_EQ(commands(),
+            (std::vector<std::string>{"1002 停止录制", "32792 暂停录制", "32790 拍照", "32791 显示主窗口"}));
+  ASSERT_TRUE(status.RecordingPaused());
+  EXPECT_EQ(commands(), (std::vector<std::string>{"1002 停止录制", "32792 继续录制", "32791 显示主窗口"}));
+  ASSERT_TRUE(status.RecordingResumed());
+  EXPECT_EQ(commands().at(1), "32792 暂停录制");
+}
+
+TEST_F(StatusTest, APauseFreezesTheRecordedTimeInTitleAndTipAndTheResumeGoesOnFromIt) {
+  EXPECT_FALSE(status.RecordingPaused()) << "nothing records";
+  Start();
+  Run(8000, kTone);
+  ASSERT_TRUE(status.RecordingPaused());
+  EXPECT_FALSE(status.RecordingPaused()) << "paused already";
+  EXPECT_TRUE(status.Paused());
+  EXPECT_EQ(Title(), "已暂停 00:00:08 - Lumora会议记录系统");
+  EXPECT_EQ(shell.back().tip, "Lumora 已暂停 00:00:08");
+  Run(6000, kTone);
+  EXPECT_EQ(Title(), "已暂停 00:00:08 - Lumora会议记录系统");
+  EXPECT_EQ(status.RecordedMs(), 8000u);
+  EXPECT_EQ(status.PausedMs(), 6000u);
+  ASSERT_TRUE(status.RecordingResumed());
+  EXPECT_FALSE(status.RecordingResumed()) << "not paused";
+  EXPECT_EQ(Title(), "录制中 00:00:08 - Lumora会议记录系统");
+  EXPECT_EQ(shell.back().tip, "Lumora 录制中 00:00:08");
+  Run(8000, kTone);
+  EXPECT_EQ(Title(), "录制中 00:00:16 - Lumora会议记录系统");
+  ASSERT_EQ(status.Pauses().size(), 1u);
+  EXPECT_EQ(status.Pauses()[0].atMs, 8000u);
+  EXPECT_EQ(status.Pauses()[0].lengthMs, 6000u);
+  EXPECT_TRUE(Balloons().empty());
+  status.RecordingStopped();
+  EXPECT_FALSE(status.Paused());
+  EXPECT_EQ(Title(), "Lumora会议记录系统");
+}
+
+TEST_F(StatusTest, APauseIsRemindedEveryFiveMinutesAndItsSilenceIsNoWarning) {
+  Start();
+  Run(1000, 0.0);
+  status.RecordingPaused();
+  // The microphone delivers nothing while the recording graph is paused.
+  Run(5 * 60 * 1000 - 100, 0.0, false);
+  EXPECT_TRUE(Balloons().empty()) << "4:59.9 of pause";
+  EXPECT_FALSE(status.Warnings().Stands(Warning::MicrophoneSilent)) << "a pause is no silent microphone";
+  Run(100, 0.0, false);
+  EXPECT_EQ(Balloons(), std::vector<std::string>{"Lumora: 录制已暂停5分钟。按 Ctrl+F9 继续录制。"});
+  Run(5 * 60 * 1000, 0.0, false);
+  EXPECT_EQ(Balloons().back(), "Lumora: 录制已暂停10分钟。按 Ctrl+F9 继续录制。");
+  EXPECT_EQ(Title(), "已暂停 00:00:01 - Lumora会议记录系统");
+  EXPECT_FALSE(BadgeShows());
+
+  // The silence before the pause and the pause itself do not count towards the next 30 s.
+  status.RecordingResumed();
+  Run(29000, 0.0);
+  EXPECT_FALSE(status.Warnings().Stands(Warning::MicrophoneSilent));
+  Run(1000, kTone);
+  // A new pause counts its minutes from its own beginning.
+  status.RecordingPaused();
+  Run(4 * 60 * 1000, 0.0, false);
+  EXPECT_EQ(Balloons().size(), 2u);
+  Run(60 * 1000, 0.0, false);
+  EXPECT_EQ(Balloons().back(), "Lumora: 录制已暂停5分钟。按 Ctrl+F9 继续录制。");
+}
+
+TEST_F(StatusTest, SpeakingFor20sOfAPauseIsToldAndTheMeterShowsTheLevel) {
+  auto position = [this] { return SendMessageA(meter, PBM_GETPOS, 0, 0); };
+  const std::string speaking = "Lumora: 您在说话，但录制已暂停。按 Ctrl+F9 继续录制。";
+  Start();
+  Run(30000, kTone);
+  EXPECT_TRUE(Balloons().empty()) << "speech while recording";
+  status.RecordingPaused();
+  // Speech with gaps: 10 s loud, 10 s quiet, 9.9 s loud make 19.9 s of sound in the pause.
+  Run(10000, kTone);
+  EXPECT_EQ(position(), 90) << "the meter keeps showing the microphone while paused";
+  Run(10000, 0.001);
+  Run(9900, kTone);
+  EXPECT_TRUE(Balloons().empty());
+  Run(100, kTone);
+  EXPECT_EQ(Balloons(), std::vector<std::string>{speaking});
+  // Sound below -30 dBFS is no speech.
+  Run(60000, 0.02);  // about -34 dBFS
+  EXPECT_EQ(Balloons().size(), 1u);
+  Run(20000, kTone);
+  EXPECT_EQ(Balloons().size(), 2u);
+  EXPECT_EQ(Balloons().back(), speaking);
+}
+
+TEST(RecordingPauses, RecordedTimeLeavesEveryPauseOutAndEachPauseLiesOnTheRecordedAxis) {
+  RecordingPauses pauses;
+  pauses.Begin(1000);
+  // A pause at the very start and one of 0 ms.
+  EXPECT_TRUE(pauses.Pause(1000));
+  EXPECT_EQ(pauses.RecordedMs(4000), 0u);
+  EXPECT_TRUE(pauses.Resume(4000));
+  EXPECT_TRUE(pauses.Pause(9000));
+  EXPECT_TRUE(pauses.Resume(9000));
+  EXPECT_EQ(pauses.RecordedMs(10000), 6000u);
+  EXPECT_TRUE(pauses.Pause(10000));
+  EXPECT_EQ(pauses.CurrentPauseMs(12500), 2500u);
+  EXPECT_EQ(pauses.PausedMs(12500), 5500u);
+  EXPECT_EQ(pauses.RecordedMs(60000), 6000u) << "stands still while paused";
+  std::vector<RecordingPause> list = pauses.List(12500);
+  ASSERT_EQ(list.size(), 3u);
+  EXPECT_EQ(list[0].atMs, 0u);
+  EXPECT_EQ(list[0].lengthMs, 3000u);
+  EXPECT_EQ(list[1].atMs, 5000u);
+  EXPECT_EQ(list[1].lengthMs, 0u);
+  EXPECT_EQ(list[2].atMs, 6000u);
+  EXPECT_EQ(list[2].lengthMs, 2500u) << "the pause that lasts, up to now";
+  EXPECT_TRUE(list[2].lasting);
+  EXPECT_FALSE(list[1].lasting);
+  EXPECT_TRUE(pauses.Resume(20000));
+  EXPECT_EQ(pauses.RecordedMs(21000), 7000u);
+  EXPECT_EQ(pauses.PausedMs(21000), 13000u);
+  // A clock read before the pause's beginning counts as no time, never as a huge one.
+  EXPECT_TRUE(pauses.Pause(30000));
+  EXPECT_TRUE(pauses.Resume(29000));
+  EXPECT_EQ(pauses.RecordedMs(31000), 17000u);
+  pauses.Begin(50000);
+  EXPECT_TRUE(pauses.List(60000).empty());
+  EXPECT_EQ(pauses.RecordedMs(60000), 10000u);
 }
 
 TEST_F(StatusTest, TheIconComesBackWhenExplorerRestartsAndGoesWithTheProgram) {

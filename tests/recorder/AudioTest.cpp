@@ -3,6 +3,7 @@
 #include "recorder/Controller.h"
 #include "recorder/RecorderState.h"
 #include "recorder/TempPaths.h"
+#include "recorder/Vistrel.h"
 #include "recorder/audio/Mci.h"
 #include "recorder/audio/Mixer.h"
 #include "recorder/audio/RecordingLine.h"
@@ -14,6 +15,7 @@
 
 #include <gtest/gtest.h>
 #include <cstring>
+#include <thread>
 
 namespace {
 constexpr DWORD kAnalog = MIXERLINE_COMPONENTTYPE_SRC_ANALOG;
@@ -208,6 +210,35 @@ TEST_F(Sound, WaveInBuffersCarryWhatWasRecordedAndAreFreedAfterTheStop) {
   DeleteFileA(wav.c_str());
 }
 
+TEST_F(Sound, TheMicrophonesSoundOfAPauseIsLeftOutAndItsBuffersCirculate) {
+  Recorder().recording = 1;
+  BeginMicrophoneRecording();
+  std::string wav = Recorder().tempSoundPath;
+  ASSERT_EQ(WaveInStartCapture(MicrophoneFormat()), 1);
+  std::vector<WAVEHDR*> returned = fake.audio.queued;
+  fake.audio.queued.clear();
+  const char fill[] = {'A', 'P', 'C'};
+  for (int i = 0; i < 3; ++i) {
+    // The second buffer arrives while the recording is paused.
+    if (i == 1) OnPause(TRUE);
+    if (i == 2) OnPause(FALSE);
+    memset(returned[i]->lpData, fill[i], 4000);
+    returned[i]->dwBytesRecorded = 4000;
+    MMWIMDATA(0, reinterpret_cast<LPARAM>(returned[i]));
+  }
+  EXPECT_EQ(fake.audio.queued.size(), 3u) << "the paused buffer goes back to the device too";
+  Recorder().recording = 0;
+  EXPECT_EQ(WaveInStopCapture(), static_cast<MMRESULT>(MMSYSERR_NOERROR));
+  for (WAVEHDR* header : fake.audio.queued) MMWIMDATA(0, reinterpret_cast<LPARAM>(header));
+  CloseSoundFile();
+  std::string bytes = ReadFileBytes(wav);
+  ASSERT_EQ(bytes.size(), 46u + 8000u);
+  EXPECT_EQ(bytes[46], 'A');
+  EXPECT_EQ(bytes[46 + 4000], 'C');
+  EXPECT_EQ(bytes.find('P', 46), std::string::npos);
+  DeleteFileA(wav.c_str());
+}
+
 TEST_F(Sound, TheAudioModeStaysUntilAnotherSourceIsAskedFor) {
   Lines({{kMic, "Microphone", 0}});
   ASSERT_TRUE(CreateCaptureIdleEvent());
@@ -294,4 +325,41 @@ TEST_F(Sound, AStopAfterAFailedSetUpSendsNothingToThePreviousRunsDevice) {
   EXPECT_FALSE(RunCapture(0, 0, 64, 48, 200));
   EXPECT_TRUE(fake.audio.mciCommands.empty());
   EXPECT_EQ(fake.audio.saves, 1);
+}
+
+// The system sound's device pauses with the pictures and records on at the resume; a stop while
+// paused stops and saves it without a resume.
+TEST_F(Sound, TheSystemSoundDevicePausesWithThePictures) {
+  TempDir lessons;
+  auto commandsOf = [&](bool resumeBeforeStop) {
+    fake.audio.mciCommands.clear();
+    ResetRecorderState();
+    Recorder().audioMode = AudioSystemSound;
+    Recorder().CompressorFallback = kFourccMsvc;  // no restart
+    std::string output = lessons / (resumeBeforeStop ? "resumed.avi" : "stopped.avi");
+    strcpy(Recorder().outputPath, output.c_str());
+    Recorder().tempVideoPath = lessons / "recording.avi";
+    Recorder().recording = 1;
+    Recorder().pauses.Pause(GetTickCount());
+    std::thread host([resumeBeforeStop] {
+      Sleep(300);
+      if (resumeBeforeStop) Recorder().pauses.Resume(GetTickCount());
+      Sleep(300);
+      Recorder().recording = 0;
+    });
+    RunCapture(0, 0, 64, 48, 200);
+    host.join();
+    std::vector<std::string> commands;
+    for (const std::string& command : fake.audio.mciCommands) {
+      for (UINT code : {MCI_RECORD, MCI_PAUSE, MCI_RESUME, MCI_STOP, MCI_SAVE}) {
+        if (command == "7 " + std::to_string(code)) commands.push_back(command.substr(2));
+      }
+    }
+    return commands;
+  };
+  auto code = [](UINT command) { return std::to_string(command); };
+  EXPECT_EQ(commandsOf(true), (std::vector<std::string>{code(MCI_RECORD), code(MCI_PAUSE), code(MCI_RESUME),
+                                                         code(MCI_STOP), code(MCI_SAVE)}));
+  EXPECT_EQ(commandsOf(false),
+            (std::vector<std::string>{code(MCI_RECORD), code(MCI_PAUSE), code(MCI_STOP), code(MCI_SAVE)}));
 }

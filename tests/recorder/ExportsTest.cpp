@@ -1,4 +1,4 @@
-// The library as a host sees it: exactly five exports under their exact names, and a mouse
+// The library as a host sees it: exactly its exports under their exact names, and a mouse
 // hook whose state is shared by every process that loads the library.
 #include "framework/Handles.h"
 
@@ -68,19 +68,22 @@ private:
 };
 }  // namespace
 
-TEST_F(Library, ExportsExactlyTheFiveNames) {
+TEST_F(Library, ExportsTheFiveNamesAndThePauseBesideThem) {
   EXPECT_EQ(ExportNames(module), (std::set<std::string>{"_OnRecord@12", "_OnStop@0", "_MMWIMDATA@8",
-                                                        "InstallMyHook", "UninstallMyHook"}));
-  for (const char* name : {"_OnRecord@12", "_OnStop@0", "_MMWIMDATA@8"})
+                                                        "InstallMyHook", "UninstallMyHook", "_OnPause@4"}));
+  for (const char* name : {"_OnRecord@12", "_OnStop@0", "_MMWIMDATA@8", "_OnPause@4"})
     EXPECT_NE(GetProcAddress(module, name), nullptr) << name;
   EXPECT_EQ(GetProcAddress(module, "OnRecord"), nullptr);
   EXPECT_EQ(GetProcAddress(module, "OnRecord@12"), nullptr);
 }
 
-TEST_F(Library, StopWithoutRecordingAndMmwimdataWithoutHeaderDoNothing) {
+TEST_F(Library, StopOrPauseWithoutRecordingAndMmwimdataWithoutHeaderDoNothing) {
   auto stop = reinterpret_cast<void(__stdcall*)()>(GetProcAddress(module, "_OnStop@0"));
+  auto pause = reinterpret_cast<void(__stdcall*)(BOOL)>(GetProcAddress(module, "_OnPause@4"));
   auto data = reinterpret_cast<LRESULT(__stdcall*)(WPARAM, LPARAM)>(GetProcAddress(module, "_MMWIMDATA@8"));
-  ASSERT_TRUE(stop && data);
+  ASSERT_TRUE(stop && pause && data);
+  pause(TRUE);
+  pause(FALSE);
   stop();
   EXPECT_EQ(data(0, 0), 0);
 }

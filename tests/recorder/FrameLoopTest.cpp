@@ -1,6 +1,7 @@
 // The frame loop on a fake clock: positions in whole 5 ms steps, the first frame at 0 whatever
 // the clock says, frames of an already written step dropped, the wait between frames following
-// the screen's changes (the pointer's too), and the data-rate budget's frames and qualities.
+// the screen's changes (the pointer's too), the data-rate budget's frames and qualities, and the
+// pauses, which take no frame and leave their time out of the positions.
 #include "recorder/Clock.h"
 #include "recorder/FrameLoop.h"
 #include "recorder/FramePace.h"
@@ -256,4 +257,86 @@ TEST(FrameLoop, BudgetLeavesFramesOutAndLowersTheQualityThenReturnsTo8000) {
     at += asked;
   }
   EXPECT_EQ(slideFrames, slideTaken);
+}
+
+// A pause: no frame is taken while paused, and the positions after it follow those before. The
+// pause's times are the host's calls; the paused loop sleeps on the fake clock like the pace.
+namespace {
+// Every sleep of the loop lasts 10 ms on the fake clock.
+void TenMillisecondSleeps(FakeLoop& loop) { loop.time.lasts.assign(400, 10); }
+
+std::vector<uint32_t> WrittenIndexes(FrameLoopEnd* end = nullptr) {
+  std::vector<uint32_t> written;
+  FrameLoopEnd result = RunFrameLoop(kSmall, [&](BITMAPINFOHEADER*, uint32_t index, FrameCost&) {
+    written.push_back(index);
+    return S_OK;
+  });
+  if (end) *end = result;
+  return written;
+}
+}  // namespace
+
+TEST(FramePause, PauseAndResumeShiftThePositionsByExactlyThePausedTime) {
+  // Frames at 1000 and 1010; paused at 1020 until 1520; frames at 1520 and 1530 follow on.
+  FakeLoop loop(1000, 54);
+  TenMillisecondSleeps(loop);
+  loop.time.onSleep = [](size_t sleep, DWORD now) {
+    if (sleep == 1) Recorder().pauses.Pause(now);
+    if (now == 1520) Recorder().pauses.Resume(now);
+  };
+  EXPECT_EQ(WrittenIndexes(), (std::vector<uint32_t>{0, 2, 4, 6}));
+  EXPECT_EQ(LastFrameLoopStages().frames, 4u) << "no frame is taken while paused";
+}
+
+TEST(FramePause, APauseAtTheVeryFirstFrameStartsThePositionsAtTheResume) {
+  FakeLoop loop(1000, 33);
+  TenMillisecondSleeps(loop);
+  Recorder().pauses.Pause(1000);
+  loop.time.onSleep = [](size_t, DWORD now) {
+    if (now == 1300) Recorder().pauses.Resume(now);
+  };
+  EXPECT_EQ(WrittenIndexes(), (std::vector<uint32_t>{0, 2, 4}));
+}
+
+TEST(FramePause, APauseOf0MsChangesNothingAndOneWithinAStepIsLeftOutExactly) {
+  FakeLoop loop(1000, 4);
+  TenMillisecondSleeps(loop);
+  loop.time.onSleep = [](size_t sleep, DWORD) {
+    if (sleep == 0) {
+      Recorder().pauses.Pause(1005);
+      Recorder().pauses.Resume(1005);
+    }
+    // Paused and resumed between two looks of the loop: the 3 ms are left out all the same, as
+    // the camera's recording leaves them out.
+    if (sleep == 1) {
+      Recorder().pauses.Pause(1015);
+      Recorder().pauses.Resume(1018);
+    }
+  };
+  EXPECT_EQ(WrittenIndexes(), (std::vector<uint32_t>{0, 2, 3, 5}));
+}
+
+TEST(FramePause, AStopWhilePausedEndsTheLoopWithTheFramesBefore) {
+  FakeLoop loop(1000, 100);
+  TenMillisecondSleeps(loop);
+  loop.time.onSleep = [](size_t sleep, DWORD now) {
+    if (sleep == 1) Recorder().pauses.Pause(now);
+    if (sleep == 5) Recorder().recording = 0;
+  };
+  FrameLoopEnd end = FrameLoopEnd::WriteFailed;
+  EXPECT_EQ(WrittenIndexes(&end), (std::vector<uint32_t>{0, 2}));
+  EXPECT_EQ(end, FrameLoopEnd::Stopped);
+}
+
+TEST(PauseClock, CountsThePausedTimeAcrossTheClocksWrap) {
+  PauseClock pauses;
+  EXPECT_EQ(pauses.PausedMs(100), 0u);
+  pauses.Pause(0xFFFFFF00u);
+  pauses.Pause(0xFFFFFF80u);  // paused already: the first moment counts
+  EXPECT_EQ(pauses.PausedMs(0x00000100u), 0x200u);
+  pauses.Resume(0x00000100u);
+  pauses.Resume(0x00000200u);  // not paused: nothing
+  EXPECT_EQ(pauses.PausedMs(0x00001000u), 0x200u);
+  // 1000 ms from a start before the pause to a moment after it hold 0x200 ms of pause.
+  EXPECT_EQ(pauses.RecordedMs(0xFFFFFE00u, 0, 0xFFFFFE00u + 1000), 1000u - 0x200u);
 }

@@ -5,6 +5,8 @@
 // decodes the parts with ffmpeg.
 #include "recorder/AviCapture.h"
 #include "recorder/Controller.h"
+#include "recorder/FrameLoop.h"
+#include "recorder/Vistrel.h"
 #include "recorder/PartLimit.h"
 #include "recorder/RecorderState.h"
 #include "recorder/TempPaths.h"
@@ -102,6 +104,37 @@ TEST_F(LongRecording, RollsOverIntoPartsThatHoldEveryFrameWritten) {
     fprintf(note, "%u %u\n", static_cast<unsigned>(parts.size()), frames);
     fclose(note);
   }
+}
+
+TEST_F(LongRecording, APauseAcrossThePartsLeavesItsTimeOutOfThemAll) {
+  PrepareCorner("screen.avi");
+  Recorder().partByteLimit = kPartSlackBytes + 64 * 48 * 2 + 8192;
+  Recorder().recording = 1;
+  StartCapture();
+  Sleep(1000);
+  OnPause(TRUE);
+  Sleep(3000);
+  OnPause(FALSE);
+  Sleep(1000);
+  RequestStop();
+  ASSERT_TRUE(WaitForCaptureIdle(30000));
+
+  std::vector<std::string> parts = ExistingRecordingParts(folder_ + "\\screen.avi");
+  ASSERT_GE(parts.size(), 2u);
+  uint64_t positions = 0;
+  uint32_t frames = 0;
+  for (const std::string& part : parts) {
+    AviFacts facts;
+    ASSERT_TRUE(CheckAviFile(part, &facts)) << part;
+    positions += facts.videoEntries;
+    frames += facts.videoEntries - facts.emptyFrames;
+  }
+  EXPECT_EQ(frames, Recorder().framesWritten);
+  EXPECT_EQ(positions, Recorder().coveredPositions);
+  // About 2 s were recorded around the 3 s pause: the parts hold far less than the 5 s that
+  // passed (the bounds are generous for a loaded machine).
+  EXPECT_LT(positions, 3u * kStreamRate) << "the pause is in the parts";
+  EXPECT_GT(positions, kStreamRate) << "the recording around the pause is not";
 }
 
 TEST_F(LongRecording, AFailedWriteRestartsIntoANewPartAndKeepsTheFramesWritten) {

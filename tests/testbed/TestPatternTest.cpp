@@ -11,7 +11,7 @@ namespace {
 
 std::vector<uint8_t> Frame(TestPattern& pattern, uint32_t index, int64_t time, int bits, int w, int h) {
   std::vector<uint8_t> out(testbed::DibStride(w, bits) * h);
-  EXPECT_TRUE(pattern.Render(index, time, bits, out.data()));
+  EXPECT_TRUE(pattern.Render(index, index, time, bits, out.data()));
   return out;
 }
 
