@@ -250,7 +250,9 @@ TEST_F(DeviceDropout, LossAndReturnWithinOneSecondGiveThreeWholePartsInTurn) {
     if (call.rfind("SetFileName ", 0) == 0) files.push_back(call.substr(call.rfind('\\') + 1));
     // Each part is stopped before the next one starts: nothing overlaps.
     if (call == "Stop") ++stops;
-    if (call == "Run") EXPECT_EQ(stops, static_cast<int>(files.size())) << "a part ran before the one before it stopped";
+    if (call == "Run") {
+      EXPECT_EQ(stops, static_cast<int>(files.size())) << "a part ran before the one before it stopped";
+    }
   }
   EXPECT_EQ(files, (std::vector<std::string>{"video-2.wmv", "video-3.wmv"}));
   EXPECT_EQ(HostCalls(calls), (std::vector<std::string>{"host camera lost", "host camera back"}));
