@@ -4,6 +4,7 @@
 
 #include <emmintrin.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -28,7 +29,15 @@ size_t FirstDifference(const uint8_t* a, const uint8_t* b, size_t bytes) {
   return bytes;
 }
 
-bool FrameChange::Differs(const BITMAPINFOHEADER* frame) {
+size_t LastDifference(const uint8_t* a, const uint8_t* b, size_t bytes) {
+  size_t end = bytes;
+  for (; end >= kStretch; end -= kStretch)
+    if (StretchDiffers(a + end - kStretch, b + end - kStretch)) return end - kStretch;
+  if (end > 0 && std::memcmp(a, b, end) != 0) return 0;
+  return bytes;
+}
+
+bool FrameChange::Differs(const BITMAPINFOHEADER* frame, Rows* changed) {
   const uint8_t* pixels = DibPixels(const_cast<BITMAPINFOHEADER*>(frame));
   const size_t bytes = frame->biSizeImage;
   if (last_.size() != bytes) {
@@ -37,6 +46,17 @@ bool FrameChange::Differs(const BITMAPINFOHEADER* frame) {
   }
   const size_t first = FirstDifference(pixels, last_.data(), bytes);
   if (first == bytes) return false;
+  if (changed) {
+    // The exact bytes within the first and the last differing stretch: a stretch may reach
+    // across the end of a row.
+    size_t firstByte = first;
+    while (pixels[firstByte] == last_[firstByte]) ++firstByte;
+    size_t lastByte = std::min(bytes, LastDifference(pixels, last_.data(), bytes) + kStretch) - 1;
+    while (pixels[lastByte] == last_[lastByte]) --lastByte;
+    const size_t rowBytes = DibRowBytes(frame->biWidth, frame->biBitCount);
+    changed->first = static_cast<long>(firstByte / rowBytes);
+    changed->last = static_cast<long>(lastByte / rowBytes);
+  }
   // Everything before the first difference is the same already.
   std::memcpy(last_.data() + first, pixels + first, bytes - first);
   return true;

@@ -10,6 +10,8 @@
 
 #include <mmsystem.h>
 
+#include <algorithm>
+
 // Whole steps by integer division: in double precision (elapsed / 1000) x 200 falls just short of
 // the whole number for many times (575 ms gave 114.99999... and so step 114).
 uint32_t FrameIndexAt(DWORD elapsedMs) { return elapsedMs / kCaptureIntervalMs; }
@@ -72,7 +74,13 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
   // One frame block for the whole run: each frame overwrites the one before.
   ScreenGrabber grabber(rectangle.left, rectangle.top, rectangle.Width(), rectangle.Height());
   FrameChange change;
+  // The pace of the frames, which the pointer's moves keep short, and that of the screen copies,
+  // which only the rest of the screen does: between copies a moved pointer is moved in the last
+  // picture (ScreenGrabber::MovePointer), which costs a fraction of a copy.
   FramePace pace;
+  FramePace screenPace;
+  bool copyScreen = true;
+  DWORD screenDueAt = 0;
   ScreenBudget budget(
       PictureBudget(Recorder().screenBudgetMBPerMinute, rectangle.Width(), rectangle.Height(), kStreamRate));
   FrameLoopEnd end = FrameLoopEnd::Stopped;
@@ -83,14 +91,23 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
       pauses.WaitWhilePaused(Recorder().recording);
       // A stop while paused ends the sound where it stands.
       if (followPause && Recorder().recording.load() == 1) followPause(false);
+      // The screen may show anything after a pause.
+      copyScreen = true;
       continue;
     }
     const DWORD grabbedAt = RecorderNow();
     DWORD elapsed = firstFrame ? 0 : pauses.RecordedMs(start, pausedAtStart, grabbedAt);
     const double grabStart = Seconds();
-    grabber.CopyScreen();
+    const bool copied = copyScreen || firstFrame;
+    BITMAPINFOHEADER* frame = nullptr;
+    if (copied) grabber.CopyScreen();
     const double convertStart = Seconds();
-    BITMAPINFOHEADER* frame = grabber.Convert();
+    if (copied) {
+      frame = grabber.Convert();
+    } else {
+      frame = grabber.MovePointer();
+      ++stages.pointerFrames;
+    }
     const double convertEnd = Seconds();
     stages.grab += convertStart - grabStart;
     stages.convert += convertEnd - convertStart;
@@ -101,8 +118,17 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
     // A pause that came during the copy: the picture may show the paused time.
     if (pauses.Paused()) continue;
     ++stages.frames;
-    const bool changed = change.Differs(frame);
+    FrameChange::Rows changedRows;
+    const bool changed = change.Differs(frame, copied ? &changedRows : nullptr);
     if (!changed) ++stages.unchanged;
+    if (copied) {
+      // A copy that differs only in the rows where a moved pointer was or is now shows a still
+      // screen; with the pointer still, every difference is the screen's.
+      const ScreenGrabber::Rows pointer = grabber.PointerRows();
+      const bool screenChanged = changed && (firstFrame || grabber.PointerStill() || changedRows.first < pointer.first ||
+                                             changedRows.last >= pointer.end);
+      screenPace.FrameTaken(screenChanged);
+    }
     const double compared = Seconds();
     stages.compare += compared - convertEnd;
     uint32_t index = firstFrame ? 0 : FrameIndexAt(elapsed);
@@ -132,8 +158,16 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
       lastIndex = index;
     }
     pace.FrameTaken(changed);
+    const DWORD now = RecorderNow();
+    DWORD wait = pace.WaitMs(now - grabbedAt);
+    if (copied) screenDueAt = now + screenPace.WaitMs(now - grabbedAt);
+    // The screen is copied again when its own pace asks for it no later than the frames' pace;
+    // until then only the pointer moves. While the pointer is still the two paces are the same.
+    const LONG untilScreen = static_cast<LONG>(screenDueAt - now);
+    copyScreen = untilScreen <= static_cast<LONG>(wait);
+    if (copyScreen) wait = std::max<LONG>(untilScreen, static_cast<LONG>(kShortestPauseMs));
     const double waitStart = Seconds();
-    WaitBetweenFrames(pace.WaitMs(RecorderNow() - grabbedAt));
+    WaitBetweenFrames(wait);
     stages.wait += Seconds() - waitStart;
   } while (Recording());
   stages.total = Seconds() - loopStart;

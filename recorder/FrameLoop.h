@@ -1,6 +1,7 @@
 // The capture loop: takes frames while the recording flag is set and gives each one the
 // position of the moment it was taken, in 5 ms steps of the 200-per-second time base. It waits
-// between frames as the screen's changes ask (FramePace.h) and holds the recording to the
+// between frames as the screen's changes ask (FramePace.h), moves a moved pointer in the last
+// copy of a still screen instead of copying it again, and holds the recording to the
 // recorder state's data-rate budget (ScreenBudget.h).
 #pragma once
 #include "recorder/FrameCost.h"
@@ -28,6 +29,7 @@ struct FrameLoopStages {
   uint32_t unchanged = 0;  // frames taken that were the same as the one before
   uint32_t leftOut = 0;    // frames the budget left out
   uint32_t belowCapture = 0;  // frames written below the capture's quality
+  uint32_t pointerFrames = 0;  // frames made by moving the pointer in the last screen copy
   double grab = 0, convert = 0, compare = 0, encode = 0, write = 0, wait = 0, total = 0;
   DWORD startMs = 0;  // the recorder's clock when the loop began: the time of position 0
 };

@@ -3,25 +3,10 @@
 #include "framework/Handles.h"
 #include "recorder/PackedDib.h"
 
+#include <algorithm>
+
 namespace {
 HCURSOR currentCursor = nullptr;
-
-// Draws the pointer with its hotspot, not its top-left corner, at the pointer position.
-void DrawPointer(HDC dc, int x, int y) {
-  POINT position = {};
-  GetCursorPos(&position);
-  position.x -= x;
-  position.y -= y;
-  HCURSOR cursor = CurrentCursor();
-  ICONINFO icon = {};
-  if (GetIconInfo(cursor, &icon)) {
-    position.x -= static_cast<LONG>(icon.xHotspot);
-    position.y -= static_cast<LONG>(icon.yHotspot);
-    if (icon.hbmMask) DeleteObject(icon.hbmMask);
-    if (icon.hbmColor) DeleteObject(icon.hbmColor);
-  }
-  DrawIcon(dc, position.x, position.y, cursor);
-}
 }  // namespace
 
 HCURSOR CurrentCursor() {
@@ -36,7 +21,8 @@ namespace {
 void CopyWithPointer(HDC screen, HDC memory, HBITMAP bitmap, int x, int y, int width, int height) {
   SelectGuard select(memory, bitmap);
   BitBlt(memory, 0, 0, width, height, screen, x, y, SRCCOPY);
-  DrawPointer(memory, x, y);
+  DrawnPointer pointer(memory);
+  pointer.DrawOnNewPicture(memory, pointer.PlaceNow(x, y));
 }
 }  // namespace
 
@@ -51,7 +37,7 @@ BITMAPINFOHEADER* GrabScreenFrame(int x, int y, int width, int height) {
 
 ScreenGrabber::ScreenGrabber(int x, int y, int width, int height)
     : x_(x), y_(y), width_(width), height_(height), screen_(nullptr), memory_(screen_.Get()),
-      bitmap_(CreateCompatibleBitmap(screen_.Get(), width, height)),
+      bitmap_(CreateCompatibleBitmap(screen_.Get(), width, height)), pointer_(screen_.Get()),
       block_(AllocateDib(width, height, kFrameBitCount)) {
   if (block_) frame_ = static_cast<BITMAPINFOHEADER*>(GlobalLock(block_));
 }
@@ -59,7 +45,56 @@ ScreenGrabber::ScreenGrabber(int x, int y, int width, int height)
 ScreenGrabber::~ScreenGrabber() { FreeDib(frame_); }
 
 void ScreenGrabber::CopyScreen() {
-  CopyWithPointer(screen_.Get(), memory_.Get(), bitmap_.Get(), x_, y_, width_, height_);
+  SelectGuard select(memory_.Get(), bitmap_.Get());
+  BitBlt(memory_.Get(), 0, 0, width_, height_, screen_.Get(), x_, y_, SRCCOPY);
+  pointer_.DrawOnNewPicture(memory_.Get(), pointer_.PlaceNow(x_, y_));
+}
+
+bool ScreenGrabber::PointerMoved() { return !(pointer_.PlaceNow(x_, y_) == pointer_.Drawn()); }
+
+BITMAPINFOHEADER* ScreenGrabber::MovePointer() {
+  const PointerPlace place = pointer_.PlaceNow(x_, y_);
+  if (place == pointer_.Drawn()) return frame_;
+  const RECT left = pointer_.Drawn().Rect();
+  {
+    SelectGuard select(memory_.Get(), bitmap_.Get());
+    pointer_.Move(memory_.Get(), place);
+  }
+  const RECT entered = pointer_.Drawn().Rect();
+  if (frame_) {
+    ConvertRows(left.top, left.bottom);
+    ConvertRows(entered.top, entered.bottom);
+  }
+  return frame_;
+}
+
+ScreenGrabber::Rows ScreenGrabber::PointerRows() const {
+  // Top-down picture rows, clipped to the picture, then counted from the bottom as stored; no
+  // pointer was drawn before the first picture.
+  RECT rows = pointer_.Drawn().Rect();
+  if (pointer_.DrawnBefore().cursor) {
+    const RECT before = pointer_.DrawnBefore().Rect();
+    rows.top = std::min(rows.top, before.top);
+    rows.bottom = std::max(rows.bottom, before.bottom);
+  }
+  const LONG top = std::max<LONG>(0, rows.top);
+  const LONG bottom = std::min<LONG>(height_, rows.bottom);
+  if (top >= bottom) return {};
+  return {height_ - bottom, height_ - top};
+}
+
+void ScreenGrabber::ConvertRows(LONG top, LONG bottom) {
+  top = std::max<LONG>(top, 0);
+  bottom = std::min<LONG>(bottom, height_);
+  if (top >= bottom) return;
+  // The packed DIB's rows run bottom-up: scan line 0 is the picture's last row.
+  const LONG firstScan = height_ - bottom;
+  BYTE* rows = DibPixels(frame_) + static_cast<size_t>(firstScan) * DibRowBytes(width_, kFrameBitCount);
+  const BITMAPINFOHEADER header = *frame_;
+  GetDIBits(memory_.Get(), bitmap_.Get(), static_cast<UINT>(firstScan), static_cast<UINT>(bottom - top), rows,
+            reinterpret_cast<BITMAPINFO*>(frame_), DIB_RGB_COLORS);
+  // GetDIBits may rewrite the header's fields; the layout depends on them.
+  *frame_ = header;
 }
 
 BITMAPINFOHEADER* ScreenGrabber::Convert() {

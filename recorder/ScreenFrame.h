@@ -1,6 +1,7 @@
 // Copies a screen rectangle into a 16-bit packed DIB with the mouse pointer drawn in.
 #pragma once
 #include "framework/Handles.h"
+#include "recorder/DrawnPointer.h"
 
 #include <windows.h>
 
@@ -31,11 +32,31 @@ public:
   void CopyScreen();
   BITMAPINFOHEADER* Convert();
 
+  // Whether the pointer stands elsewhere or has another shape than in the last picture.
+  bool PointerMoved();
+  // The last picture with the pointer moved to where it is now: only the rows that the pointer
+  // left or entered are converted again. For a screen of which nothing but the pointer is known
+  // to have changed since the last copy; valid as Grab's picture.
+  BITMAPINFOHEADER* MovePointer();
+  // The pixel rows of the packed DIB (counted from its bottom row, as stored) that the pointer
+  // covers in the last picture and covered in the one before: changes within them may be the
+  // pointer's alone. Empty (first == end) when the pointer lies outside both.
+  struct Rows {
+    LONG first = 0;
+    LONG end = 0;
+  };
+  Rows PointerRows() const;
+  // Whether the pointer stands where it stood in the picture before, with the same shape.
+  bool PointerStill() const { return pointer_.Drawn() == pointer_.DrawnBefore(); }
+
 private:
+  // Converts the top-down picture rows [top, bottom) into the packed DIB.
+  void ConvertRows(LONG top, LONG bottom);
   int x_, y_, width_, height_;
   WindowDC screen_;
   MemoryDC memory_;
   GdiObject<HBITMAP> bitmap_;
+  DrawnPointer pointer_;
   HGLOBAL block_ = nullptr;
   BITMAPINFOHEADER* frame_ = nullptr;  // the locked block
 };

@@ -5,6 +5,7 @@
 #include "recorder/Clock.h"
 #include "recorder/FrameLoop.h"
 #include "recorder/FramePace.h"
+#include "recorder/PackedDib.h"
 #include "recorder/RecorderState.h"
 #include "recorder/ScreenBudgetSetting.h"
 #include "tests/recorder/ScreenWindow.h"
@@ -184,6 +185,49 @@ TEST(FrameLoop, WaitGrowsWhileTheScreenStandsStillAndDropsWhenItOrThePointerChan
     at += loop.time.asked[i];
   }
   EXPECT_EQ(LastFrameLoopStages().unchanged, 27u);
+}
+
+// A pointer that moves all the time over a still screen keeps the frames 5 ms apart, but the
+// screen is copied at its own, growing pace (5, 10, ... 50 ms apart) and the pointer moved in
+// the last copy in between. A change on the screen is copied within 50 ms, and no frame after
+// it goes back to the picture before it.
+TEST(FrameLoop, APointerMovingOverAStillScreenIsMovedInTheLastCopy) {
+  const CaptureRectangle corner = {0, 0, 63, 63};
+  ScreenWindow grey(0, 0, 64, 64, RGB(128, 128, 128));
+  std::unique_ptr<ScreenWindow> red;
+  SetCursorPos(10, 30);
+  FakeLoop loop(5000, 80);
+  DWORD changedAt = 0;
+  loop.time.onSleep = [&](size_t sleep, DWORD now) {
+    SetCursorPos(11 + static_cast<int>(sleep % 40), 30);
+    if (sleep == 40) {
+      // A strip at the top, away from the pointer's rows.
+      red = std::make_unique<ScreenWindow>(0, 0, 64, 8, RGB(255, 0, 0));
+      changedAt = now - 5000;
+    }
+  };
+  std::vector<uint32_t> written;
+  std::vector<bool> showsRed;
+  RunFrameLoop(corner, [&](BITMAPINFOHEADER* frame, uint32_t index, FrameCost&) {
+    written.push_back(index);
+    const WORD* topRow = reinterpret_cast<const WORD*>(DibPixels(frame) + DibRowBytes(64, 16) * 63);
+    showsRed.push_back(topRow[60] == 0x7C00);
+    return S_OK;
+  });
+  SetCursorPos(400, 300);
+  EXPECT_EQ(loop.time.asked, std::vector<DWORD>(80, 5));
+  ASSERT_EQ(written.size(), 80u);
+  for (uint32_t i = 0; i < 80; ++i) EXPECT_EQ(written[i], i);
+  // Copies at 0, 5, 15, ... 180 ms; the change at 205 ms is copied at 225 ms, and from then the
+  // copies follow the screen's pace anew: 230, 240, ... 365 ms.
+  const FrameLoopStages& stages = LastFrameLoopStages();
+  EXPECT_EQ(stages.frames - stages.pointerFrames, 17u);
+  size_t firstRed = 0;
+  while (firstRed < showsRed.size() && !showsRed[firstRed]) ++firstRed;
+  ASSERT_LT(firstRed, showsRed.size()) << "the change was never recorded";
+  EXPECT_GE(written[firstRed] * 5, changedAt);
+  EXPECT_LE(written[firstRed] * 5, changedAt + 50);
+  for (size_t i = firstRed; i < showsRed.size(); ++i) EXPECT_TRUE(showsRed[i]) << "frame " << i;
 }
 
 TEST(FrameLoop, NextGrabBeginsAtMost50MsAfterTheLastOneBegan) {

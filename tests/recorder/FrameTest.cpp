@@ -1,4 +1,5 @@
 // Packed DIB sizes and contents, and screen frames with the pointer drawn at its hotspot.
+#include "recorder/FrameChange.h"
 #include "recorder/PackedDib.h"
 #include "recorder/ScreenFrame.h"
 #include "tests/recorder/ScreenWindow.h"
@@ -131,4 +132,65 @@ TEST(ScreenFrame, AReusedGrabberFillsItsOneBlockWithEachNewPicture) {
     EXPECT_EQ(DibPixels(reused)[203], 0);
     FreeDib(single);
   }
+}
+
+// Moving the pointer in the last picture gives, pixel for pixel, the frame that a new copy of the
+// same still screen gives: the pointer's old place is put back, its new place drawn, and only
+// their rows converted. Two colours meet under the pointer's path, the rows are padded (101
+// pixels), and the pointer moves, changes its shape, leaves the picture in part and wholly.
+TEST(ScreenFrame, APointerMovedInTheLastPictureGivesTheFrameANewCopyGives) {
+  ScreenWindow red(280, 180, 60, 100, RGB(200, 0, 0));
+  ScreenWindow blue(340, 180, 80, 100, RGB(0, 0, 200));
+  RecordCurrentCursor(nullptr);
+  SetCursorPos(330, 220);
+  ScreenGrabber grabber(290, 190, 101, 61);
+  ASSERT_TRUE(grabber.Grab());
+  EXPECT_FALSE(grabber.PointerMoved());
+  const HCURSOR square = CentredBlackCursor();
+  struct Step {
+    POINT at;
+    HCURSOR shape;
+  };
+  const Step steps[] = {{{345, 228}, nullptr}, {{352, 231}, nullptr}, {{352, 231}, square},
+                        {{292, 192}, square},  {{388, 249}, nullptr}, {{600, 500}, nullptr},
+                        {{340, 200}, nullptr}};
+  for (size_t i = 0; i < sizeof(steps) / sizeof(steps[0]); ++i) {
+    RecordCurrentCursor(steps[i].shape);
+    SetCursorPos(steps[i].at.x, steps[i].at.y);
+    EXPECT_TRUE(grabber.PointerMoved()) << "step " << i;
+    BITMAPINFOHEADER* moved = grabber.MovePointer();
+    EXPECT_FALSE(grabber.PointerMoved()) << "step " << i;
+    BITMAPINFOHEADER* copy = GrabScreenFrame(290, 190, 101, 61);
+    ASSERT_TRUE(moved && copy);
+    EXPECT_EQ(memcmp(moved, copy, sizeof(BITMAPINFOHEADER)), 0) << "step " << i;
+    EXPECT_EQ(memcmp(DibPixels(moved), DibPixels(copy), moved->biSizeImage), 0) << "step " << i;
+    FreeDib(copy);
+  }
+  RecordCurrentCursor(nullptr);
+  DestroyCursor(square);
+}
+
+// The rows between a frame's first and last difference, exactly, on rows whose length is no
+// multiple of the 64 bytes compared at a time (1366 pixels: 2732 bytes).
+TEST(FrameChange, SaysWhichStoredRowsItsDifferencesSpan) {
+  HGLOBAL block = AllocateDib(1366, 40, 16);
+  auto* frame = static_cast<BITMAPINFOHEADER*>(GlobalLock(block));
+  const size_t row = DibRowBytes(1366, 16);
+  FrameChange change;
+  FrameChange::Rows rows;
+  EXPECT_TRUE(change.Differs(frame, &rows)) << "the first frame";
+  EXPECT_FALSE(change.Differs(frame, &rows));
+  // The last pixel of row 6 and the first of row 31 change.
+  DibPixels(frame)[7 * row - 6] = 1;
+  DibPixels(frame)[31 * row] = 1;
+  ASSERT_TRUE(change.Differs(frame, &rows));
+  EXPECT_EQ(rows.first, 6);
+  EXPECT_EQ(rows.last, 31);
+  // One byte in the very last place.
+  DibPixels(frame)[40 * row - 1] = 9;
+  ASSERT_TRUE(change.Differs(frame, &rows));
+  EXPECT_EQ(rows.first, 39);
+  EXPECT_EQ(rows.last, 39);
+  EXPECT_FALSE(change.Differs(frame, &rows));
+  FreeDib(frame);
 }
