@@ -77,6 +77,12 @@ void TakeChangedBlocks(const uint8_t* now, uint8_t* last, const PictureShape& sh
         changed.many = true;
       }
     });
+    if (changed.many) {
+      // Past the limit the blocks no longer count: the rest is brought up to date as it is.
+      const size_t next = (memoryRow + 1) * shape.stride, end = shape.stride * shape.height;
+      if (next < end) std::memcpy(last + next, now + next, end - next);
+      return;
+    }
   }
 }
 

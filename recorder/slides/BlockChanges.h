@@ -45,7 +45,8 @@ struct ChangedBlocks {
 };
 
 // Compares `now` with `last` from byte `from` on (everything before it is known to be equal),
-// lists the changed blocks and copies the changed pixels into `last`.
+// lists the changed blocks and copies the changed pixels into `last`; once the list is full, the
+// rest of the picture is copied without looking.
 void TakeChangedBlocks(const uint8_t* now, uint8_t* last, const PictureShape& shape, size_t from,
                        ChangedBlocks& changed);
 
