@@ -27,6 +27,9 @@ public:
   // it first appeared at AppearedAt(), and the caller hands its pointer-free picture to Keep().
   bool Frame(const uint8_t* pixels, uint32_t position, const ChangedBlocks& changes, const BlockBox& pointer);
   uint32_t AppearedAt() const { return appearedAt_; }
+  // Whether the picture that appeared at ChangedAt() is still to be judged (it may become a slide).
+  bool Judging() const { return !judged_; }
+  uint32_t ChangedAt() const { return changedAt_; }
   // The last slide's picture, without the pointer: the next slide must differ from it.
   void Keep(std::shared_ptr<const std::vector<uint8_t>> slide) { last_ = std::move(slide); }
 

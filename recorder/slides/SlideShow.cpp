@@ -18,14 +18,24 @@ void SlideShow::Frame(const uint8_t* pixels, const PictureShape& shape, uint32_t
   }
   const bool slide = detector_->Frame(pixels, position, changes, pointer);
   const bool mark = marks_.exchange(0) > 0;
-  if (!slide && !mark) return;
-  auto picture = std::make_shared<std::vector<uint8_t>>(pixels, pixels + shape.stride * shape.height);
-  if (removePointer) removePointer(picture->data());
-  if (slide) {
-    detector_->Keep(picture);
-    Keep({detector_->AppearedAt(), 0, false}, picture, shape);
+  if (slide || mark) {
+    auto picture = std::make_shared<std::vector<uint8_t>>(pixels, pixels + shape.stride * shape.height);
+    if (removePointer) removePointer(picture->data());
+    if (slide) {
+      detector_->Keep(picture);
+      Keep({detector_->AppearedAt(), 0, false}, picture, shape);
+    }
+    if (mark) heldMarks_.push_back({{position, 0, true}, picture, shape});
   }
-  if (mark) Keep({position, 0, true}, picture, shape);
+  // A mark waits while the picture before it may still become a slide that appeared earlier, so
+  // that the pictures' numbers follow the list's time order.
+  if (!heldMarks_.empty() && (!detector_->Judging() || detector_->ChangedAt() > heldMarks_.front().entry.position))
+    ReleaseMarks();
+}
+
+void SlideShow::ReleaseMarks() {
+  for (Job& held : heldMarks_) Keep(held.entry, std::move(held.pixels), held.shape);
+  heldMarks_.clear();
 }
 
 void SlideShow::Keep(const SlideEntry& entry, std::shared_ptr<const std::vector<uint8_t>> pixels,
@@ -67,6 +77,7 @@ void SlideShow::WriteJobs() {
 }
 
 void SlideShow::Finish() {
+  ReleaseMarks();
   {
     std::lock_guard<std::mutex> hold(lock_);
     if (finishing_) return;

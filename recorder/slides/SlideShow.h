@@ -52,12 +52,14 @@ private:
   };
   void Keep(const SlideEntry& entry, std::shared_ptr<const std::vector<uint8_t>> pixels, const PictureShape& shape);
   void WriteJobs();
+  void ReleaseMarks();
 
   std::string htmlDir_;
   std::unique_ptr<SlideDetector> detector_;
   PictureShape shape_;
   uint32_t taken_ = 0;
   std::atomic<int> marks_{0};
+  std::vector<Job> heldMarks_;
 
   mutable std::mutex lock_;
   std::condition_variable wake_;

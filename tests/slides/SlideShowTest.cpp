@@ -72,19 +72,31 @@ TEST(SlideList, TimesHaveTwoDecimalsOnTheRecordingsAxisAndTheListIsInTimeOrder) 
   EXPECT_EQ(SlidesScriptText({}), "var LESSON_SLIDES = [];\r\n");
 }
 
-TEST_F(SlideFiles, AMarkOnAStillScreenIsKeptWithItsTimeBesideTheFirstPicture) {
+TEST_F(SlideFiles, MarksAreKeptWithTheirTimesAndNumberedInTimeOrder) {
   SlideShow slides(folder.Path());
   SmallScreen screen(slides, 64, 48);
   screen.Paint(0x1234);
-  for (uint32_t position = 0; position < 2000; position += 10) {
-    if (position == 1000 || position == 1500) slides.Mark();
+  // Two marks on a still screen; then a new slide at 2000 and a mark at 2100, before the slide
+  // has stood for 2 s: the mark still comes after the slide. The mark at 3000 lies in a picture
+  // that never stands (it changes again at 3200) and is kept all the same.
+  for (uint32_t position = 0; position < 3700; position += 10) {
+    if (position == 2000) screen.Paint(0x7C00);
+    if (position == 3000) screen.Paint(0x03E0);
+    if (position == 3200) screen.Paint(0x001F);
+    if (position == 1000 || position == 1500 || position == 2100 || position == 3000) slides.Mark();
     screen.Take(position);
   }
   slides.Finish();
-  EXPECT_EQ(Script(), SlidesScriptText({{0, 1, false}, {1000, 2, true}, {1500, 3, true}}));
-  for (uint32_t number = 1; number <= 3; ++number)
+  EXPECT_EQ(Script(), SlidesScriptText({{0, 1, false},
+                                        {1000, 2, true},
+                                        {1500, 3, true},
+                                        {2000, 4, false},
+                                        {2100, 5, true},
+                                        {3000, 6, true},
+                                        {3200, 7, false}}));
+  for (uint32_t number = 1; number <= 7; ++number)
     EXPECT_TRUE(SlidePictureReadable(SlidePicturePath(folder.Path(), number))) << number;
-  EXPECT_FALSE(Exists(SlidePicturePath(folder.Path(), 4)));
+  EXPECT_FALSE(Exists(SlidePicturePath(folder.Path(), 8)));
 }
 
 TEST_F(SlideFiles, AThousandSlidesKeepTheirNamesAndTimes) {
