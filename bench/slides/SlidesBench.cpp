@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
       SlideShow slides(folder);
       uint32_t position = 0;
       const double withSlides = MsPerFrame(sequence, [&](size_t i) {
-        withBlocks.Differs(header(i), blocks);
+        withBlocks.Differs(header(i), nullptr, &blocks);
         slides.Frame(DibPixels(header(i)), shape, position, blocks, {}, nullptr);
         position += 4;
       });

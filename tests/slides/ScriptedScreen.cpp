@@ -58,7 +58,7 @@ bool ScriptedScreen::Take(uint32_t position) {
       std::memcpy(pixels + static_cast<size_t>(height_ - 1 - py) * shape_.stride + 2 * px, &colour, 2);
     }
   }
-  change_.Differs(header, blocks_);
+  change_.Differs(header, nullptr, &blocks_);
   const BlockBox pointer = BlocksOfPixels(std::max(pointerX_, 0), std::max(pointerY_, 0),
                                           std::min(pointerX_ + kPointerWidth, width_),
                                           std::min(pointerY_ + kPointerHeight, height_));

@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
   grabber.RemovePointer(withoutPointer.data());
   if (!WriteSlidePicture(argv[1], withoutPointer.data(), shape)) return 4;
   if (!WriteSlidePicture(argv[2], pixels, shape)) return 5;
-  const RECT& place = grabber.PointerPlace();
+  const RECT place = grabber.PointerRect();
   std::printf("%ld %ld %ld %ld\n", place.left, place.top, place.right, place.bottom);
   std::fflush(stdout);
   Pump(static_cast<DWORD>(std::atoi(argv[3])));

@@ -32,7 +32,7 @@ public:
     for (size_t i = 0; i < shape_.stride * shape_.height / 2; ++i) pixels[i] = colour;
   }
   void Take(uint32_t position) {
-    change_.Differs(Header(), blocks_);
+    change_.Differs(Header(), nullptr, &blocks_);
     slides_.Frame(DibPixels(Header()), shape_, position, blocks_, {}, nullptr);
   }
 
