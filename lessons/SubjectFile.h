@@ -1,5 +1,7 @@
 // Reading and saving subject files ("subject.txt": ANSI text in the file form).
 #pragma once
+#include "framework/WholeFile.h"
+
 #include <windows.h>
 #include <string>
 
@@ -12,10 +14,6 @@ std::string ReadSubjectFileBytes(const std::string& path);
 // The subject as shown: the bytes read, converted with FromHtmlText.
 std::string ReadSubject(const std::string& path);
 
-// Replaces the file's contents with bytes by writing a temporary file in the same folder and
-// moving it over the old one, so that a failed write leaves the old file untouched. True when
-// the new contents are in place.
-bool ReplaceFileContents(const std::string& path, const std::string& bytes);
 // Stores a subject as shown (converted with ToHtmlText) and, when the file belongs to a course
 // page, refreshes the page's copy of it. True when the subject file was replaced.
 bool SaveSubject(const std::string& path, const std::string& shownText);

@@ -8,6 +8,7 @@
 constexpr int kSnapshotHotKeyId = 1;  // Ctrl+F6, while a recording runs
 constexpr int kPauseHotKeyId = 2;     // Ctrl+F9, while Lumora runs: record, pause, resume
 constexpr int kStopHotKeyId = 3;      // Ctrl+F10, while Lumora runs: stop
+constexpr int kMarkHotKeyId = 4;      // Ctrl+F8, while a recording runs: mark the slide
 
 class HotKey {
 public:

@@ -7,6 +7,7 @@
 #include "recorder/recovery/AviCheck.h"
 #include "recorder/recovery/RecordingParts.h"
 #include "recorder/recovery/RecoveryRecord.h"
+#include "recorder/slides/SlidesRepair.h"
 
 #include <windows.h>
 #include <algorithm>
@@ -119,6 +120,8 @@ std::vector<RecoveredLesson> RecoverLessons(const std::vector<InterruptedLesson>
     // several camera files; the page lists them all. A camera part cut off with the program is
     // kept and listed as it is: the players read what it holds.
     WriteRecordingPartsScripts(lesson.htmlDir);
+    // The slides listed before the cut, those whose pictures read back whole.
+    RepairSlidesScript(lesson.htmlDir);
     // The stop writes the length; a recording cut off before it gets the length its parts cover,
     // once every part is settled (one that waits for the next start would be left out for good).
     if (usable && settled && !stopped && !HasDuration(lesson.htmlDir)) {

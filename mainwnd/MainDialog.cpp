@@ -67,6 +67,7 @@ MainDialog::MainDialog(std::string appModuleDirectory, int appLanguage)
     if (wp == kSnapshotHotKeyId) RequestSnapshot();
     if (wp == kPauseHotKeyId) OnPauseKey();
     if (wp == kStopHotKeyId) OnStopKey();
+    if (wp == kMarkHotKeyId && engine.capturing) OnMark();
     return 0;
   });
   OnMessage(WM_QUERYDRAGICON, [this](WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(appIcon); });
@@ -302,6 +303,7 @@ void MainDialog::ConfirmExit() {
   const char* question = engine.capturing ? "正在视频捕捉，退出将丢失捕捉内容！\r\n是否确定退出？" : "是否退出？";
   if (ShowMessageBox(hwnd_, question, "提示", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
   snapshotHotKey.Release();
+  markHotKey.Release();
   pauseHotKey.Release();
   stopHotKey.Release();
   engine.TearDownGraph();

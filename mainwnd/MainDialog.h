@@ -100,6 +100,8 @@ public:
 
   // Ctrl+F6, held while a recording runs.
   HotKey snapshotHotKey{kSnapshotHotKeyId, MOD_CONTROL, VK_F6};
+  // Ctrl+F8, held while a recording runs: the picture on the screen becomes a marked slide.
+  HotKey markHotKey{kMarkHotKeyId, MOD_CONTROL, VK_F8};
   // Ctrl+F9 and Ctrl+F10, held from start-up to the exit.
   HotKey pauseHotKey{kPauseHotKeyId, MOD_CONTROL, VK_F9};
   HotKey stopHotKey{kStopHotKeyId, MOD_CONTROL, VK_F10};

@@ -96,8 +96,9 @@ void MainDialog::StartRecording() {
   recordingStartTime = time(nullptr);
   engine.capturing = 1;
   // The window is minimised now, so F6 no longer reaches it; when another program holds
-  // Ctrl+F6 the recording goes on without it.
+  // Ctrl+F6 the recording goes on without it. Ctrl+F8 marks the slide on the screen.
   snapshotHotKey.Claim(hwnd_);
+  markHotKey.Claim(hwnd_);
   status.RecordingStarted(CurrentLessonDir, settings.SaveDir);
 
   EnableItem(IDC_SETTINGS, false);
@@ -119,6 +120,7 @@ int MainDialog::StartScreenRecorder() {
 
 void MainDialog::StopRecording() {
   snapshotHotKey.Release();
+  markHotKey.Release();
   SetStandardCursor(IDC_ARROW);
   SetRecordButtonLook(false);
 

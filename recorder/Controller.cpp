@@ -1,6 +1,7 @@
 #include "recorder/Controller.h"
 
 #include "framework/Handles.h"
+#include "framework/Text.h"
 #include "recorder/AviCapture.h"
 #include "recorder/CaptureReady.h"
 #include "recorder/FinishRecording.h"
@@ -21,6 +22,15 @@
 
 namespace {
 UniqueHandle captureIdle;
+
+// The folder of the output file, where the slides go.
+std::string SlidesDirectory(const char* outputPath) {
+  std::string folder = DirectoryWithBackslash(outputPath);
+  if (folder.empty()) return ".";
+  folder.pop_back();
+  return folder;
+}
+
 // The sound devices and the microphone's writer serve one capture run at a time: an auto-reset
 // event, set while no run holds them.
 UniqueHandle soundFree;
@@ -163,6 +173,7 @@ void OnRecord(HWND callbackWindow, const char* outputPath, int audioSource) {
   }
   strncpy(state.outputPath, outputPath ? outputPath : "", kOutputPathBytes - 1);
   state.outputPath[kOutputPathBytes - 1] = '\0';
+  state.slides = std::make_shared<SlideShow>(SlidesDirectory(state.outputPath));
   state.screenBudgetMBPerMinute = ReadScreenBudgetMBPerMinute(HostSetupIniPath());
   ReadScreenSize(state);
   state.captureRectangle = {0, 0, state.screenWidth - 1, state.screenHeight - 1};
@@ -201,13 +212,16 @@ bool RestartCapture(HRESULT failure) {
 void RequestStop() { Recorder().recording = 0; }
 
 DWORD WINAPI CaptureThread(void*) {
+  bool successor = false;
   if (ChooseTempVideoPath()) {
     const CaptureRectangle& r = Recorder().captureRectangle;
-    RunCapture(r.left, r.top, r.Width(), r.Height(), kStreamRate);
+    successor = RunCapture(r.left, r.top, r.Width(), r.Height(), kStreamRate);
   } else {
     // Nowhere to write: the recording ends.
     EndOnItsOwn(VistrelEndCannotWrite, kStreamRate);
   }
+  // The last run of the recording writes the slides' final list.
+  if (!successor && Recorder().slides) Recorder().slides->Finish();
   return 0;
 }
 

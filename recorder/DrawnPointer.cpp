@@ -65,6 +65,14 @@ void DrawnPointer::DrawOnNewPicture(HDC dc, const PointerPlace& place) {
   drawn_ = place;
 }
 
+void DrawnPointer::Hide(HDC dc) {
+  if (drawn_.cursor) BitBlt(dc, drawn_.at.x, drawn_.at.y, drawn_.size.cx, drawn_.size.cy, under_.Get(), 0, 0, SRCCOPY);
+}
+
+void DrawnPointer::Show(HDC dc) {
+  if (drawn_.cursor) DrawIcon(dc, drawn_.at.x, drawn_.at.y, drawn_.cursor);
+}
+
 void DrawnPointer::Move(HDC dc, const PointerPlace& place) {
   BitBlt(dc, drawn_.at.x, drawn_.at.y, drawn_.size.cx, drawn_.size.cy, under_.Get(), 0, 0, SRCCOPY);
   DrawOnNewPicture(dc, place);

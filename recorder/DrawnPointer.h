@@ -33,6 +33,10 @@ public:
   void DrawOnNewPicture(HDC dc, const PointerPlace& place);
   // Puts back what the pointer covered in the picture selected in `dc` and draws it at `place`.
   void Move(HDC dc, const PointerPlace& place);
+  // Puts back what the pointer covers in the picture selected in `dc`, or draws it there again
+  // where it was drawn last; what the pointer stands on, and where, stays as it is.
+  void Hide(HDC dc);
+  void Show(HDC dc);
   // The place drawn last, and the one drawn before it into the same picture or the one before.
   const PointerPlace& Drawn() const { return drawn_; }
   const PointerPlace& DrawnBefore() const { return before_; }

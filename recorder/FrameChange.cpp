@@ -37,11 +37,13 @@ size_t LastDifference(const uint8_t* a, const uint8_t* b, size_t bytes) {
   return bytes;
 }
 
-bool FrameChange::Differs(const BITMAPINFOHEADER* frame, Rows* changed) {
+bool FrameChange::Differs(const BITMAPINFOHEADER* frame, Rows* changed, ChangedBlocks* blocks) {
   const uint8_t* pixels = DibPixels(const_cast<BITMAPINFOHEADER*>(frame));
   const size_t bytes = frame->biSizeImage;
+  if (blocks) blocks->Clear();
   if (last_.size() != bytes) {
     last_.assign(pixels, pixels + bytes);
+    if (blocks) blocks->many = true;
     return true;
   }
   const size_t first = FirstDifference(pixels, last_.data(), bytes);
@@ -56,6 +58,11 @@ bool FrameChange::Differs(const BITMAPINFOHEADER* frame, Rows* changed) {
     const size_t rowBytes = DibRowBytes(frame->biWidth, frame->biBitCount);
     changed->first = static_cast<long>(firstByte / rowBytes);
     changed->last = static_cast<long>(lastByte / rowBytes);
+  }
+  if (blocks) {
+    const PictureShape shape = {frame->biWidth, frame->biHeight, DibRowBytes(frame->biWidth, frame->biBitCount)};
+    TakeChangedBlocks(pixels, last_.data(), shape, first, *blocks);
+    return true;
   }
   // Everything before the first difference is the same already.
   std::memcpy(last_.data() + first, pixels + first, bytes - first);

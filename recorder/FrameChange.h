@@ -1,7 +1,9 @@
-// Tells whether a frame's pixels differ from those of the frame taken before it (the pointer is
+// Tells whether a 16-bit frame's pixels differ from those of the frame taken before it (the pointer is
 // drawn into the frames, so a moved pointer is a change). Keeps its own copy of the last frame:
 // the grabber reuses one block for every frame.
 #pragma once
+#include "recorder/slides/BlockChanges.h"
+
 #include <windows.h>
 #include <cstdint>
 #include <vector>
@@ -16,8 +18,10 @@ public:
   };
   // True for the first frame, for a frame of another size and for every frame whose pixels
   // differ from the last one's. With `changed`, a frame that differs from one of its size says
-  // which rows its differences span (costs a second search, from the end).
-  bool Differs(const BITMAPINFOHEADER* frame, Rows* changed = nullptr);
+  // which rows its differences span (costs a second search, from the end). With `blocks`, the
+  // 4x4 blocks that changed are listed in the same pass that keeps the copy (all of them, as
+  // many, for a first frame or one of another size).
+  bool Differs(const BITMAPINFOHEADER* frame, Rows* changed = nullptr, ChangedBlocks* blocks = nullptr);
 
 private:
   std::vector<uint8_t> last_;

@@ -3,6 +3,7 @@
 #include "recorder/Clock.h"
 #include "recorder/FrameChange.h"
 #include "recorder/FramePace.h"
+#include "recorder/PackedDib.h"
 #include "recorder/ScreenBudget.h"
 #include "recorder/ScreenBudgetSetting.h"
 #include "recorder/ScreenFrame.h"
@@ -74,6 +75,12 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
   // One frame block for the whole run: each frame overwrites the one before.
   ScreenGrabber grabber(rectangle.left, rectangle.top, rectangle.Width(), rectangle.Height());
   FrameChange change;
+  // Every picture taken is shown to the recording's slides, on the whole recording's time axis:
+  // a restarted run's positions follow those its predecessors' files cover.
+  SlideShow* slides = Recorder().slides.get();
+  const uint64_t earlierRuns = Recorder().coveredPositions;
+  ChangedBlocks blocks;
+  const PictureShape shape = {rectangle.Width(), rectangle.Height(), DibRowBytes(rectangle.Width(), kFrameBitCount)};
   // The pace of the frames, which the pointer's moves keep short, and that of the screen copies,
   // which only the rest of the screen does: between copies a moved pointer is moved in the last
   // picture (ScreenGrabber::MovePointer), which costs a fraction of a copy.
@@ -119,7 +126,7 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
     if (pauses.Paused()) continue;
     ++stages.frames;
     FrameChange::Rows changedRows;
-    const bool changed = change.Differs(frame, copied ? &changedRows : nullptr);
+    const bool changed = change.Differs(frame, copied ? &changedRows : nullptr, slides ? &blocks : nullptr);
     if (!changed) ++stages.unchanged;
     if (copied) {
       // A copy that differs only in the rows where a moved pointer was or is now shows a still
@@ -132,6 +139,15 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
     const double compared = Seconds();
     stages.compare += compared - convertEnd;
     uint32_t index = firstFrame ? 0 : FrameIndexAt(elapsed);
+    if (slides) {
+      const RECT pointer = grabber.PointerRect();
+      slides->Frame(DibPixels(frame), shape, static_cast<uint32_t>(earlierRuns + index), blocks,
+                    BlocksOfPixels(std::max<LONG>(pointer.left, 0), std::max<LONG>(pointer.top, 0),
+                                   std::min<LONG>(pointer.right, shape.width), std::min<LONG>(pointer.bottom, shape.height)),
+                    [&grabber](uint8_t* pixels) { grabber.RemovePointer(pixels); });
+    }
+    const double slidesSeen = Seconds();
+    stages.slides += slidesSeen - compared;
     // A later frame still in step 0 shares the first frame's position and is dropped like any
     // other frame of an already written step.
     bool writeFrame = firstFrame || index > lastIndex;
@@ -147,7 +163,7 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
       const HRESULT written = write(frame, index, cost);
       const double encode = Msvc1CompressSeconds() - encodedBefore;
       stages.encode += encode;
-      stages.write += Seconds() - compared - encode;
+      stages.write += Seconds() - slidesSeen - encode;
       if (written != 0) {
         end = FrameLoopEnd::WriteFailed;
         break;

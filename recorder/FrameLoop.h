@@ -21,7 +21,8 @@ enum class FrameLoopEnd { Stopped, WriteFailed, OutOfMemory };
 
 // Where the frames of the last run of the loop spent their time, in seconds of wall time: the
 // screen copy with the pointer, the conversion into the packed DIB, the comparison with the
-// frame before, the compression (when our compressor does it), the rest of the frame write, and
+// frame before (with the changed blocks when slides are kept), the slides' look at the frame, the
+// compression (when our compressor does it), the rest of the frame write, and
 // the pause between frames.
 struct FrameLoopStages {
   uint32_t frames = 0;   // frames taken
@@ -30,7 +31,7 @@ struct FrameLoopStages {
   uint32_t leftOut = 0;    // frames the budget left out
   uint32_t belowCapture = 0;  // frames written below the capture's quality
   uint32_t pointerFrames = 0;  // frames made by moving the pointer in the last screen copy
-  double grab = 0, convert = 0, compare = 0, encode = 0, write = 0, wait = 0, total = 0;
+  double grab = 0, convert = 0, compare = 0, slides = 0, encode = 0, write = 0, wait = 0, total = 0;
   DWORD startMs = 0;  // the recorder's clock when the loop began: the time of position 0
 };
 // Read after the loop has returned.

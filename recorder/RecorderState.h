@@ -1,6 +1,7 @@
 // The recorder's process-wide state: one record, zero at load, never freed.
 #pragma once
 #include "recorder/PauseClock.h"
+#include "recorder/slides/SlideShow.h"
 
 #include <windows.h>
 #include <atomic>
@@ -51,6 +52,9 @@ struct RecorderState : std::enable_shared_from_this<RecorderState> {
   // The recording's pauses (_OnPause@4): the host's thread sets them, the capture thread and the
   // microphone's data handler read them.
   PauseClock pauses;
+  // The recording's slides, kept beside the output file; made by _OnRecord@12, finished when
+  // its last capture run ends (_OnMark@0 marks a picture from the host's thread).
+  std::shared_ptr<SlideShow> slides;
   HWND callbackWindow = nullptr;
   char outputPath[kOutputPathBytes] = {};
   AudioMode audioMode = AudioNone;

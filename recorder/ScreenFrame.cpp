@@ -83,13 +83,25 @@ ScreenGrabber::Rows ScreenGrabber::PointerRows() const {
   return {height_ - bottom, height_ - top};
 }
 
-void ScreenGrabber::ConvertRows(LONG top, LONG bottom) {
+void ScreenGrabber::RemovePointer(BYTE* pixels) {
+  if (!frame_) return;
+  const RECT drawn = pointer_.Drawn().Rect();
+  {
+    SelectGuard select(memory_.Get(), bitmap_.Get());
+    pointer_.Hide(memory_.Get());
+  }
+  ConvertRows(drawn.top, drawn.bottom, pixels);
+  SelectGuard select(memory_.Get(), bitmap_.Get());
+  pointer_.Show(memory_.Get());
+}
+
+void ScreenGrabber::ConvertRows(LONG top, LONG bottom, BYTE* pixels) {
   top = std::max<LONG>(top, 0);
   bottom = std::min<LONG>(bottom, height_);
   if (top >= bottom) return;
   // The packed DIB's rows run bottom-up: scan line 0 is the picture's last row.
   const LONG firstScan = height_ - bottom;
-  BYTE* rows = DibPixels(frame_) + static_cast<size_t>(firstScan) * DibRowBytes(width_, kFrameBitCount);
+  BYTE* rows = pixels + static_cast<size_t>(firstScan) * DibRowBytes(width_, kFrameBitCount);
   const BITMAPINFOHEADER header = *frame_;
   GetDIBits(memory_.Get(), bitmap_.Get(), static_cast<UINT>(firstScan), static_cast<UINT>(bottom - top), rows,
             reinterpret_cast<BITMAPINFO*>(frame_), DIB_RGB_COLORS);

@@ -1,6 +1,7 @@
 // Copies a screen rectangle into a 16-bit packed DIB with the mouse pointer drawn in.
 #pragma once
 #include "framework/Handles.h"
+#include "recorder/PackedDib.h"
 #include "recorder/DrawnPointer.h"
 
 #include <windows.h>
@@ -48,10 +49,17 @@ public:
   Rows PointerRows() const;
   // Whether the pointer stands where it stood in the picture before, with the same shape.
   bool PointerStill() const { return pointer_.Drawn() == pointer_.DrawnBefore(); }
+  // Where the last picture shows the pointer, in its pixels from the top left (may reach past
+  // the picture's edges; empty before the first picture).
+  RECT PointerRect() const { return pointer_.Drawn().Rect(); }
+  // Pastes what the screen showed under the pointer into a copy of the last picture's pixels
+  // (the packed DIB's rows), so that the copy shows the screen without the pointer.
+  void RemovePointer(BYTE* pixels);
 
 private:
-  // Converts the top-down picture rows [top, bottom) into the packed DIB.
-  void ConvertRows(LONG top, LONG bottom);
+  // Converts the top-down picture rows [top, bottom) into the packed DIB's rows at `pixels`.
+  void ConvertRows(LONG top, LONG bottom, BYTE* pixels);
+  void ConvertRows(LONG top, LONG bottom) { ConvertRows(top, bottom, DibPixels(frame_)); }
   int x_, y_, width_, height_;
   WindowDC screen_;
   MemoryDC memory_;

@@ -1,7 +1,7 @@
 // Vistrel.dll, the screen recorder library, as a host program calls it.
 //
 // Link the import library `vistrel_import`: the calls are imported by name as "_OnRecord@12",
-// "_OnStop@0" and "_OnPause@4" and bound when the host is loaded.
+// "_OnStop@0", "_OnPause@4" and "_OnMark@0" and bound when the host is loaded.
 //
 // OnRecord starts a recording of the whole primary screen, with the pointer, into an MS Video 1
 // AVI file (16 bits per pixel, 200 positions per second) and returns at once; the capture runs on
@@ -36,6 +36,11 @@ VISTREL_API void __stdcall OnStop();
 // those before it, so the files leave the paused time out. A call while nothing records does
 // nothing; a host that never calls it records as before.
 VISTREL_API void __stdcall OnPause(BOOL pause);
+// Marks the picture on the screen as important, exported as "_OnMark@0": the next frame of the
+// running recording is kept as a slide picture with a mark, whether the screen changed or not.
+// Every recording keeps its slides ("slides" and "slides.js" beside the output file); a call
+// while nothing records does nothing.
+VISTREL_API void __stdcall OnMark();
 }
 
 // Name of the completion event of process `processId`.

@@ -17,7 +17,7 @@ LUMORA_PACKAGES=(
   xvfb xauth x11-utils xdotool
   fonts-wqy-microhei fonts-wine locales
   ffmpeg p7zip-full imagemagick sox fp-utils xchm
-  tesseract-ocr tesseract-ocr-chi-sim
+  tesseract-ocr tesseract-ocr-chi-sim chromium
 )
 # The 32-bit Wine and its sound plugin only where the machine runs 32-bit programs.
 LUMORA_PACKAGES_32BIT=(wine32:i386 libasound2-plugins:i386)

@@ -41,7 +41,7 @@ grep -q 'Subsystem.*(Windows GUI)' < <("$objdump" -p "$folder/Lumora.exe") ||
 
 exports=$("$objdump" -p "$folder/Vistrel.dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
   sed -n 's/^\s*\[ *[0-9]*\] //p' | sort | tr '\n' ' ')
-[ "$exports" = "InstallMyHook UninstallMyHook _MMWIMDATA@8 _OnPause@4 _OnRecord@12 _OnStop@0 " ] ||
+[ "$exports" = "InstallMyHook UninstallMyHook _MMWIMDATA@8 _OnMark@0 _OnPause@4 _OnRecord@12 _OnStop@0 " ] ||
   fail "Vistrel.dll exports '$exports'"
 "$objdump" -h "$folder/Vistrel.dll" | grep -A1 ' \.shared ' | grep -q SHARED ||
   fail "Vistrel.dll has no shared data section for its mouse hook"
@@ -60,7 +60,7 @@ imports=$("$objdump" -p "$folder/Lumora.exe" | awk '
   /DLL Name:/ { inside = ($3 == "Vistrel.dll"); next }
   inside && /^\s*$/ { inside = 0 }
   inside && NF == 3 && $1 ~ /^[0-9a-f]+$/ { print $3 }' | sort | tr '\n' ' ')
-[ "$imports" = "_OnPause@4 _OnRecord@12 _OnStop@0 " ] || fail "Lumora.exe imports '$imports' from Vistrel.dll"
+[ "$imports" = "_OnMark@0 _OnPause@4 _OnRecord@12 _OnStop@0 " ] || fail "Lumora.exe imports '$imports' from Vistrel.dll"
 
 if [ -n "$other" ]; then
   # What a run of the program writes into its folder is not part of the delivery.

@@ -2,7 +2,9 @@
 # Recordings cut off by a kill of the program (as a crash, a forced shutdown or a power cut would
 # end them) at three moments: within the first second, in the middle, and during the stop. At
 # the next start each lesson's screen.avi must decode with ffmpeg -xerror, hold the recording up
-# to at most 2 s before the kill, and the lesson must have its length in time.ini.
+# to at most 2 s before the kill, and the lesson must have its length in time.ini. The lesson cut
+# off in the middle lists its slides saved before the kill (the first picture at least), each a
+# whole picture.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 save_dir=$(mktemp -d)
 trap 'e2e_cleanup; rm -rf "$save_dir"' EXIT
@@ -50,6 +52,21 @@ check_recovered() {
        "$(awk -v d="$duration" -v e="$elapsed" 'BEGIN { printf "%.2f", e - d }') s lost), time.ini $recorded"
 }
 
+# The repaired slides.js of lesson $1 lists the first picture at 0.00 and only pictures that
+# ImageMagick reads whole; no temporary picture file is left.
+check_slides_repaired() {
+  local html="$1/html" entries image
+  [ -f "$html/slides.js" ] || e2e_fail "no slides.js after the repair: $(ls "$html")"
+  entries=$(grep -o '"image": "[^"]*"' "$html/slides.js" | sed 's/"image": "\(.*\)"/\1/')
+  grep -q '{"time": 0.00, "image": "slides/001.png", "mark": false}' "$html/slides.js" ||
+    e2e_fail "the repaired slides.js does not list the first picture: $(cat "$html/slides.js")"
+  for image in $entries; do
+    identify -regard-warnings "$html/$image" >/dev/null 2>&1 || e2e_fail "slides.js lists $image, which is not whole"
+  done
+  [ -z "$(find "$html/slides" -name '*.tmp')" ] || e2e_fail "a temporary picture file is left in slides"
+  echo "slides after the repair: $(echo $entries)"
+}
+
 wiggle() { local i; for ((i = 0; i < $1; i++)); do xdotool mousemove $((200 + (i % 9) * 60)) $((200 + (i % 4) * 50)); sleep 0.2; done; }
 
 # 1. Killed within the first second.
@@ -81,6 +98,7 @@ main=$(e2e_wait_main_window)
 e2e_wait_repair_done || e2e_fail "the repair at the start did not end"
 sleep 1
 check_recovered "mid-recording" "$middle" $middle_times
+check_slides_repaired "$middle"
 start_recording "$main"
 wiggle 15
 stop_posted=$(date +%s.%N)

@@ -33,6 +33,8 @@ TEST(CourseTemplate, HoldsThePageAndAChineseStartingSubjectInTheAnsiCodePage) {
   EXPECT_NE(page.find("videoParts"), std::string::npos);
   EXPECT_NE(page.find("<script src=\"html/pauses.js\"></script>"), std::string::npos);
   EXPECT_NE(page.find("recordingPauses"), std::string::npos);
+  EXPECT_NE(page.find("<script src=\"html/slides.js\"></script>"), std::string::npos);
+  EXPECT_NE(page.find("LESSON_SLIDES"), std::string::npos);
 
   std::string subject = ReadFileBytes(program + "template\\html\\subject.txt");
   ASSERT_FALSE(subject.empty());

@@ -68,20 +68,23 @@ private:
 };
 }  // namespace
 
-TEST_F(Library, ExportsTheFiveNamesAndThePauseBesideThem) {
+TEST_F(Library, ExportsTheFiveNamesAndThePauseAndMarkBesideThem) {
   EXPECT_EQ(ExportNames(module), (std::set<std::string>{"_OnRecord@12", "_OnStop@0", "_MMWIMDATA@8",
-                                                        "InstallMyHook", "UninstallMyHook", "_OnPause@4"}));
-  for (const char* name : {"_OnRecord@12", "_OnStop@0", "_MMWIMDATA@8", "_OnPause@4"})
+                                                        "InstallMyHook", "UninstallMyHook", "_OnPause@4",
+                                                        "_OnMark@0"}));
+  for (const char* name : {"_OnRecord@12", "_OnStop@0", "_MMWIMDATA@8", "_OnPause@4", "_OnMark@0"})
     EXPECT_NE(GetProcAddress(module, name), nullptr) << name;
   EXPECT_EQ(GetProcAddress(module, "OnRecord"), nullptr);
   EXPECT_EQ(GetProcAddress(module, "OnRecord@12"), nullptr);
 }
 
-TEST_F(Library, StopOrPauseWithoutRecordingAndMmwimdataWithoutHeaderDoNothing) {
+TEST_F(Library, StopPauseOrMarkWithoutRecordingAndMmwimdataWithoutHeaderDoNothing) {
   auto stop = reinterpret_cast<void(__stdcall*)()>(GetProcAddress(module, "_OnStop@0"));
+  auto mark = reinterpret_cast<void(__stdcall*)()>(GetProcAddress(module, "_OnMark@0"));
   auto pause = reinterpret_cast<void(__stdcall*)(BOOL)>(GetProcAddress(module, "_OnPause@4"));
   auto data = reinterpret_cast<LRESULT(__stdcall*)(WPARAM, LPARAM)>(GetProcAddress(module, "_MMWIMDATA@8"));
-  ASSERT_TRUE(stop && pause && data);
+  ASSERT_TRUE(stop && pause && mark && data);
+  mark();
   pause(TRUE);
   pause(FALSE);
   stop();

@@ -1,5 +1,6 @@
 // Long recordings: a recording that would pass the part size goes on in the next file, and a
-// failed write's restart records into a new part and keeps the frames already written. The
+// failed write's restart records into a new part and keeps the frames already written; slides
+// go on across the parts. The
 // part size is lowered so that parts of a few kilobytes stand for parts of 1 GiB.
 // check_long_recording.sh runs "LongRecording.RollsOver*" with LUMORA_PARTS_OUT set and then
 // decodes the parts with ffmpeg.
@@ -13,11 +14,15 @@
 #include "recorder/recovery/AviCheck.h"
 #include "recorder/recovery/RecordingParts.h"
 #include "recorder/recovery/RecoveryRecord.h"
+#include "recorder/slides/SlideList.h"
+#include "recorder/slides/SlidePicture.h"
 #include "tests/recorder/CaptureRunTest.h"
 #include "tests/recorder/RecordingFiles.h"
+#include "tests/recorder/ScreenWindow.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <objbase.h>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -135,6 +140,37 @@ TEST_F(LongRecording, APauseAcrossThePartsLeavesItsTimeOutOfThemAll) {
   // passed (the bounds are generous for a loaded machine).
   EXPECT_LT(positions, 3u * kStreamRate) << "the pause is in the parts";
   EXPECT_GT(positions, kStreamRate) << "the recording around the pause is not";
+}
+
+TEST_F(LongRecording, SlidesGoOnAcrossThePartsOnTheWholeRecordingsAxis) {
+  PrepareCorner("screen.avi");
+  Recorder().partByteLimit = kPartSlackBytes + 64 * 48 * 2 + 8192;
+  Recorder().slides = std::make_shared<SlideShow>(folder_);
+  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  ScreenWindow red(0, 0, 64, 48, RGB(255, 0, 0));
+  Recorder().recording = 1;
+  StartCapture();
+  PumpMessagesFor(2600);
+  // A new picture in the corner, long after the first part was full; it stands for 2.5 s.
+  ScreenWindow blue(0, 0, 64, 48, RGB(0, 0, 255));
+  PumpMessagesFor(2500);
+  RequestStop();
+  ASSERT_TRUE(WaitForCaptureIdle(30000));
+
+  std::vector<std::string> parts = ExistingRecordingParts(folder_ + "\\screen.avi");
+  ASSERT_GE(parts.size(), 3u);
+  AviFacts first;
+  ASSERT_TRUE(CheckAviFile(parts[0], &first));
+  const std::vector<SlideEntry> slides = ParseSlidesScript(ReadFileBytes(folder_ + "\\slides.js"));
+  ASSERT_EQ(slides.size(), 2u);
+  EXPECT_EQ(slides[0].position, 0u);
+  // The second slide's time counts the parts before its own: it lies past the first part's end
+  // and near the 2.6 s (generous bounds for a loaded machine).
+  EXPECT_GT(slides[1].position, first.videoEntries);
+  EXPECT_GT(slides[1].position, 2 * kStreamRate);
+  EXPECT_LT(slides[1].position, Recorder().coveredPositions);
+  EXPECT_TRUE(SlidePictureReadable(SlidePicturePath(folder_, 2)));
+  CoUninitialize();
 }
 
 TEST_F(LongRecording, AFailedWriteRestartsIntoANewPartAndKeepsTheFramesWritten) {

@@ -1,5 +1,5 @@
 // Holds a Ctrl+ key, as another program of the desktop would:
-//   hold_hotkey <seconds> [F6|F9|F10]   registers Ctrl+F6 (or the key named) and keeps it that
+//   hold_hotkey <seconds> [F6|F8|F9|F10]   registers Ctrl+F6 (or the key named) and keeps it that
 //                                       long (0: gives it back at once)
 // Exit code 0 when the key could be registered, 1 when someone else holds it.
 #include <windows.h>
@@ -11,7 +11,9 @@ int main(int argc, char** argv) {
   DWORD seconds = static_cast<DWORD>(std::atoi(argv[1]));
   UINT key = VK_F6;
   if (argc == 3) {
-    if (std::strcmp(argv[2], "F9") == 0) {
+    if (std::strcmp(argv[2], "F8") == 0) {
+      key = VK_F8;
+    } else if (std::strcmp(argv[2], "F9") == 0) {
       key = VK_F9;
     } else if (std::strcmp(argv[2], "F10") == 0) {
       key = VK_F10;
