@@ -56,6 +56,12 @@ void WaitBetweenFrames(DWORD milliseconds) {
   for (DWORD slice = 0; slice < milliseconds / 50 && Recording(); ++slice) RecorderSleep(50);
   if (Recording() && milliseconds % 50 != 0) RecorderSleep(milliseconds % 50);
 }
+// Between a moving pointer's steps the frames' pace takes frames in which the pointer stood still
+// in the last copy: the last frame again. Such a frame is written only when the file has had no
+// frame for 45 ms, so that the file keeps up with the screen's time as a still screen's frames,
+// 50 ms apart, do, but costs no compression otherwise. One held back is written when a pause or
+// the stop comes first.
+constexpr uint32_t kUnchangedFrameSteps = 9;
 }  // namespace
 
 const FrameLoopStages& LastFrameLoopStages() { return lastStages; }
@@ -91,9 +97,39 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
   ScreenBudget budget(
       PictureBudget(Recorder().screenBudgetMBPerMinute, rectangle.Width(), rectangle.Height(), kStreamRate));
   FrameLoopEnd end = FrameLoopEnd::Stopped;
+  BITMAPINFOHEADER* frame = nullptr;
+  // Writes the frame at `index` at the budget's quality and counts it.
+  auto writeFrameAt = [&](uint32_t index) {
+    const double writeStart = Seconds();
+    FrameCost cost;
+    cost.quality = budget.Quality();
+    const double encodedBefore = Msvc1CompressSeconds();
+    const HRESULT written = write(frame, index, cost);
+    const double encode = Msvc1CompressSeconds() - encodedBefore;
+    stages.encode += encode;
+    stages.write += Seconds() - writeStart - encode;
+    if (written != 0) return false;
+    ++stages.written;
+    if (cost.quality < kCaptureQuality) ++stages.belowCapture;
+    budget.Written(cost.bytes, cost.keyFrame);
+    lastIndex = index;
+    return true;
+  };
+  // An unchanged frame taken but not yet written, while the grabber still holds its picture.
+  bool heldBack = false;
+  uint32_t heldBackIndex = 0;
+  auto writeHeldBack = [&]() {
+    const bool written = !heldBack || writeFrameAt(heldBackIndex);
+    heldBack = false;
+    return written;
+  };
   do {
-    // No frame while paused.
+    // No frame while paused; the file reaches to the pause.
     if (pauses.Paused()) {
+      if (!writeHeldBack()) {
+        end = FrameLoopEnd::WriteFailed;
+        break;
+      }
       if (followPause) followPause(true);
       pauses.WaitWhilePaused(Recorder().recording);
       // A stop while paused ends the sound where it stands.
@@ -106,15 +142,17 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
     DWORD elapsed = firstFrame ? 0 : pauses.RecordedMs(start, pausedAtStart, grabbedAt);
     const double grabStart = Seconds();
     const bool copied = copyScreen || firstFrame;
-    BITMAPINFOHEADER* frame = nullptr;
+    bool pointerMoved = true;
     if (copied) grabber.CopyScreen();
     const double convertStart = Seconds();
     if (copied) {
       frame = grabber.Convert();
     } else {
-      frame = grabber.MovePointer();
+      frame = grabber.MovePointer(&pointerMoved);
       ++stages.pointerFrames;
     }
+    // A new picture in the grabber's block: the one held back is gone from it.
+    if (copied || pointerMoved) heldBack = false;
     const double convertEnd = Seconds();
     stages.grab += convertStart - grabStart;
     stages.convert += convertEnd - convertStart;
@@ -126,7 +164,13 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
     if (pauses.Paused()) continue;
     ++stages.frames;
     FrameChange::Rows changedRows;
-    const bool changed = change.Differs(frame, copied ? &changedRows : nullptr, slides ? &blocks : nullptr);
+    // A pointer that stood still leaves the last copy as it was: nothing to compare.
+    bool changed = false;
+    if (copied || pointerMoved) {
+      changed = change.Differs(frame, copied ? &changedRows : nullptr, slides ? &blocks : nullptr);
+    } else {
+      blocks.Clear();
+    }
     if (!changed) ++stages.unchanged;
     if (copied) {
       // A copy that differs only in the rows where a moved pointer was or is now shows a still
@@ -151,27 +195,22 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
     // A later frame still in step 0 shares the first frame's position and is dropped like any
     // other frame of an already written step.
     bool writeFrame = firstFrame || index > lastIndex;
+    if (writeFrame && !copied && !pointerMoved && index - lastIndex < kUnchangedFrameSteps) {
+      writeFrame = false;
+      heldBack = true;
+      heldBackIndex = index;
+    }
     firstFrame = false;
     if (writeFrame && !budget.Admits(elapsed)) {
       writeFrame = false;
       ++stages.leftOut;
     }
     if (writeFrame) {
-      FrameCost cost;
-      cost.quality = budget.Quality();
-      const double encodedBefore = Msvc1CompressSeconds();
-      const HRESULT written = write(frame, index, cost);
-      const double encode = Msvc1CompressSeconds() - encodedBefore;
-      stages.encode += encode;
-      stages.write += Seconds() - slidesSeen - encode;
-      if (written != 0) {
+      heldBack = false;
+      if (!writeFrameAt(index)) {
         end = FrameLoopEnd::WriteFailed;
         break;
       }
-      ++stages.written;
-      if (cost.quality < kCaptureQuality) ++stages.belowCapture;
-      budget.Written(cost.bytes, cost.keyFrame);
-      lastIndex = index;
     }
     pace.FrameTaken(changed);
     const DWORD now = RecorderNow();
@@ -186,6 +225,7 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
     WaitBetweenFrames(wait);
     stages.wait += Seconds() - waitStart;
   } while (Recording());
+  if (end == FrameLoopEnd::Stopped && !writeHeldBack()) end = FrameLoopEnd::WriteFailed;
   stages.total = Seconds() - loopStart;
   lastStages = stages;
   return end;

@@ -52,9 +52,11 @@ void ScreenGrabber::CopyScreen() {
 
 bool ScreenGrabber::PointerMoved() { return !(pointer_.PlaceNow(x_, y_) == pointer_.Drawn()); }
 
-BITMAPINFOHEADER* ScreenGrabber::MovePointer() {
+BITMAPINFOHEADER* ScreenGrabber::MovePointer(bool* moved) {
   const PointerPlace place = pointer_.PlaceNow(x_, y_);
-  if (place == pointer_.Drawn()) return frame_;
+  const bool elsewhere = !(place == pointer_.Drawn());
+  if (moved) *moved = elsewhere;
+  if (!elsewhere) return frame_;
   const RECT left = pointer_.Drawn().Rect();
   {
     SelectGuard select(memory_.Get(), bitmap_.Get());

@@ -37,8 +37,10 @@ public:
   bool PointerMoved();
   // The last picture with the pointer moved to where it is now: only the rows that the pointer
   // left or entered are converted again. For a screen of which nothing but the pointer is known
-  // to have changed since the last copy; valid as Grab's picture.
-  BITMAPINFOHEADER* MovePointer();
+  // to have changed since the last copy; valid as Grab's picture. `*moved` says whether the
+  // pointer stood elsewhere or had another shape, so that a picture known to be the same as the
+  // last need not be compared.
+  BITMAPINFOHEADER* MovePointer(bool* moved = nullptr);
   // The pixel rows of the packed DIB (counted from its bottom row, as stored) that the pointer
   // covers in the last picture and covered in the one before: changes within them may be the
   // pointer's alone. Empty (first == end) when the pointer lies outside both.

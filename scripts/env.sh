@@ -114,6 +114,16 @@ lumora_stop_xvfb() {
   fi
 }
 
+# A private Xvfb of another size ($1) in place of ours. The Wine server of our prefix is ended
+# first: while it lives, a new Wine program takes the screen size from it, not from the display.
+lumora_new_screen() {
+  lumora_stop_xvfb
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  unset DISPLAY
+  lumora_start_xvfb "$1"
+}
+
 # Configures (once) and builds this tree. LUMORA_TESTS=ON or OFF chooses whether the tests and
 # benchmarks are built too; unset, a tree keeps its choice, and a new one starts without them.
 lumora_build() {

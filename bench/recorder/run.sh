@@ -102,9 +102,7 @@ delays() {
 
 summary=""
 for size in ${SIZES:-1366x768 1920x1080}; do
-  lumora_stop_xvfb
-  unset DISPLAY
-  lumora_start_xvfb "$size"
+  lumora_new_screen "$size"
   echo
   printf '%-10s %-9s %-9s %7s %7s %7s %7s %6s %6s %5s %5s %6s | %5s %5s %5s %6s %5s %5s  (ms per frame taken)\n' size scene \
     variant 'grab/s' 'fps' 'taken/s' 'MB/min' '3h GB' 'cpu%' 'unch' 'left' '<8000' grab conv cmp encode write wait

@@ -54,7 +54,7 @@ cores=$(nproc)
 summary=""
 # Records every scene with the program folder's Lumora.exe; variant $1 names the row.
 record_scenes() {
-  local variant=$1 scene before shown lumora_pids server_pids t0 t1 l0 l1 x0 x1 s0 s1 lesson frames duration size line
+  local variant=$1 scene before shown recorded lumora_pids server_pids t0 t1 l0 l1 x0 x1 s0 s1 lesson frames duration size line
   e2e_setup_save_dir "$save_dir"
   e2e_start
   e2e_wait_main_window >/dev/null
@@ -82,6 +82,11 @@ record_scenes() {
     done
     wait "$shown" || true
     [ -n "$lesson" ] || { echo "$scene: the recording did not finish" >&2; exit 1; }
+    # Wine may go on seeing the screen of an earlier server: the recording tells its size (the
+    # frames' sides are whole 4-pixel blocks).
+    recorded=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0:s=x "$lesson/screen.avi")
+    [ "$recorded" = "$(awk -F x '{ printf "%dx%d", int(($1 + 3) / 4) * 4, int(($2 + 3) / 4) * 4 }' <<<"$screen")" ] ||
+      { echo "$scene: recorded a screen of '$recorded', not $screen" >&2; exit 1; }
     # Positions without a new frame are empty chunks: only packets with data are frames.
     frames=$(ffprobe -v error -select_streams v:0 -show_entries packet=size -of csv=p=0 "$lesson/screen.avi" |
       awk '$1 > 0 { n++ } END { print n + 0 }')
@@ -104,9 +109,7 @@ record_scenes() {
 }
 
 for screen in ${SIZES:-1366x768 1920x1080}; do
-  lumora_stop_xvfb
-  unset DISPLAY
-  lumora_start_xvfb "$screen"
+  lumora_new_screen "$screen"
   [ "$(xdotool getdisplaygeometry | tr ' ' x)" = "$screen" ] || { echo "the screen is not $screen" >&2; exit 1; }
   echo
   printf '%-10s %-9s %-7s %7s %7s | %9s %8s %8s\n' screen scene variant fps 'MB/min' 'Lumora%' 'Xvfb%' 'server%'

@@ -177,13 +177,19 @@ TEST(FrameLoop, WaitGrowsWhileTheScreenStandsStillAndDropsWhenItOrThePointerChan
   EXPECT_EQ(loop.time.asked, (std::vector<DWORD>{5, 10, 15, 20, 25, 30, 35, 40, 45, 50, 50, 50, 50, 50, 50,
                                                  5, 10, 15, 20, 25, 30, 35, 40, 45, 50,
                                                  5, 10, 15, 20, 25}));
-  // Every frame is written at the position of the moment it was taken.
-  ASSERT_EQ(written.size(), 30u);
+  // Every frame is written at the position of the moment it was taken, except those in which the
+  // pointer, moved in the last copy, stood still again (at 805, 815 and 830 ms): they are the
+  // frame at 800 ms over again, and the file has had a frame less than 45 ms before.
+  std::vector<uint32_t> taken;
   DWORD at = 0;
-  for (size_t i = 0; i < written.size(); ++i) {
-    EXPECT_EQ(written[i], at / 5) << "frame " << i;
+  for (size_t i = 0; i < 30; ++i) {
+    taken.push_back(at / 5);
     at += loop.time.asked[i];
   }
+  std::vector<uint32_t> expected = taken;
+  expected.erase(expected.begin() + 26, expected.begin() + 29);
+  EXPECT_EQ(std::vector<uint32_t>(taken.begin() + 25, taken.end()), (std::vector<uint32_t>{160, 161, 163, 166, 170}));
+  EXPECT_EQ(written, expected);
   EXPECT_EQ(LastFrameLoopStages().unchanged, 27u);
 }
 
@@ -228,6 +234,41 @@ TEST(FrameLoop, APointerMovingOverAStillScreenIsMovedInTheLastCopy) {
   EXPECT_GE(written[firstRed] * 5, changedAt);
   EXPECT_LE(written[firstRed] * 5, changedAt + 50);
   for (size_t i = firstRed; i < showsRed.size(); ++i) EXPECT_TRUE(showsRed[i]) << "frame " << i;
+}
+
+// A frame in which the pointer, moved in the last copy, stands still again is the last frame over:
+// it is held back, and written only when nothing replaces it before a pause or the stop.
+TEST(FrameLoop, AFrameInWhichTheMovedPointerStandsStillIsWrittenOnlyWhenNothingReplacesIt) {
+  const CaptureRectangle corner = {0, 0, 63, 63};
+  ScreenWindow grey(0, 0, 64, 64, RGB(128, 128, 128));
+  // The pointer moves after the first 7 frames, stands still in the 9th (40 ms, a pointer frame:
+  // the screen's next copy is due at 50 ms), and moves again after it when `movesOn`.
+  auto run = [&](size_t frames, bool movesOn, bool pauses) {
+    SetCursorPos(10, 30);
+    FakeLoop loop(0, frames);
+    loop.time.onSleep = [&](size_t sleep, DWORD now) {
+      if (sleep < 7 || (movesOn && sleep == 8)) SetCursorPos(11 + static_cast<int>(sleep), 30);
+      if (pauses && sleep == 8) Recorder().pauses.Pause(now);
+      if (pauses && sleep == 20) Recorder().pauses.Resume(now);
+    };
+    std::vector<uint32_t> written;
+    RunFrameLoop(corner, [&](BITMAPINFOHEADER*, uint32_t index, FrameCost&) {
+      written.push_back(index);
+      return S_OK;
+    });
+    SetCursorPos(400, 300);
+    return written;
+  };
+  // Replaced by the next frame, at 50 ms.
+  EXPECT_EQ(run(10, true, false), (std::vector<uint32_t>{0, 1, 2, 3, 4, 5, 6, 7, 10}));
+  EXPECT_EQ(LastFrameLoopStages().frames, 10u);
+  // Written at the stop that follows it, and before a pause, so that the file reaches to them.
+  EXPECT_EQ(run(9, false, false), (std::vector<uint32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
+  const std::vector<uint32_t> paused = run(22, false, true);
+  ASSERT_GE(paused.size(), 10u);
+  EXPECT_EQ(std::vector<uint32_t>(paused.begin(), paused.begin() + 10),
+            (std::vector<uint32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 10}))
+      << "the frame held back at 40 ms, then the first after the resume, paused at 50 ms";
 }
 
 TEST(FrameLoop, NextGrabBeginsAtMost50MsAfterTheLastOneBegan) {
