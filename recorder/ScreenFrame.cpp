@@ -50,8 +50,6 @@ void ScreenGrabber::CopyScreen() {
   pointer_.DrawOnNewPicture(memory_.Get(), pointer_.PlaceNow(x_, y_));
 }
 
-bool ScreenGrabber::PointerMoved() { return !(pointer_.PlaceNow(x_, y_) == pointer_.Drawn()); }
-
 BITMAPINFOHEADER* ScreenGrabber::MovePointer(bool* moved) {
   const PointerPlace place = pointer_.PlaceNow(x_, y_);
   const bool elsewhere = !(place == pointer_.Drawn());

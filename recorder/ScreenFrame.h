@@ -33,8 +33,6 @@ public:
   void CopyScreen();
   BITMAPINFOHEADER* Convert();
 
-  // Whether the pointer stands elsewhere or has another shape than in the last picture.
-  bool PointerMoved();
   // The last picture with the pointer moved to where it is now: only the rows that the pointer
   // left or entered are converted again. For a screen of which nothing but the pointer is known
   // to have changed since the last copy; valid as Grab's picture. `*moved` says whether the

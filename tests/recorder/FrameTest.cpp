@@ -145,7 +145,9 @@ TEST(ScreenFrame, APointerMovedInTheLastPictureGivesTheFrameANewCopyGives) {
   SetCursorPos(330, 220);
   ScreenGrabber grabber(290, 190, 101, 61);
   ASSERT_TRUE(grabber.Grab());
-  EXPECT_FALSE(grabber.PointerMoved());
+  bool pointerMoved = true;
+  EXPECT_TRUE(grabber.MovePointer(&pointerMoved));
+  EXPECT_FALSE(pointerMoved);
   const HCURSOR square = CentredBlackCursor();
   struct Step {
     POINT at;
@@ -157,9 +159,10 @@ TEST(ScreenFrame, APointerMovedInTheLastPictureGivesTheFrameANewCopyGives) {
   for (size_t i = 0; i < sizeof(steps) / sizeof(steps[0]); ++i) {
     RecordCurrentCursor(steps[i].shape);
     SetCursorPos(steps[i].at.x, steps[i].at.y);
-    EXPECT_TRUE(grabber.PointerMoved()) << "step " << i;
-    BITMAPINFOHEADER* moved = grabber.MovePointer();
-    EXPECT_FALSE(grabber.PointerMoved()) << "step " << i;
+    BITMAPINFOHEADER* moved = grabber.MovePointer(&pointerMoved);
+    EXPECT_TRUE(pointerMoved) << "step " << i;
+    EXPECT_EQ(grabber.MovePointer(&pointerMoved), moved) << "step " << i;
+    EXPECT_FALSE(pointerMoved) << "step " << i;
     BITMAPINFOHEADER* copy = GrabScreenFrame(290, 190, 101, 61);
     ASSERT_TRUE(moved && copy);
     EXPECT_EQ(memcmp(moved, copy, sizeof(BITMAPINFOHEADER)), 0) << "step " << i;
