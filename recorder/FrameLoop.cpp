@@ -142,17 +142,18 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
     DWORD elapsed = firstFrame ? 0 : pauses.RecordedMs(start, pausedAtStart, grabbedAt);
     const double grabStart = Seconds();
     const bool copied = copyScreen || firstFrame;
-    bool pointerMoved = true;
+    // False for a frame in which the pointer stood still in the last copy: the last frame again.
+    bool newPicture = true;
     if (copied) grabber.CopyScreen();
     const double convertStart = Seconds();
     if (copied) {
       frame = grabber.Convert();
     } else {
-      frame = grabber.MovePointer(&pointerMoved);
+      frame = grabber.MovePointer(&newPicture);
       ++stages.pointerFrames;
     }
     // A new picture in the grabber's block: the one held back is gone from it.
-    if (copied || pointerMoved) heldBack = false;
+    if (newPicture) heldBack = false;
     const double convertEnd = Seconds();
     stages.grab += convertStart - grabStart;
     stages.convert += convertEnd - convertStart;
@@ -164,9 +165,9 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
     if (pauses.Paused()) continue;
     ++stages.frames;
     FrameChange::Rows changedRows;
-    // A pointer that stood still leaves the last copy as it was: nothing to compare.
+    // The last frame again: nothing to compare.
     bool changed = false;
-    if (copied || pointerMoved) {
+    if (newPicture) {
       changed = change.Differs(frame, copied ? &changedRows : nullptr, slides ? &blocks : nullptr);
     } else {
       blocks.Clear();
@@ -195,7 +196,7 @@ FrameLoopEnd RunFrameLoop(const CaptureRectangle& rectangle, const FrameWriter& 
     // A later frame still in step 0 shares the first frame's position and is dropped like any
     // other frame of an already written step.
     bool writeFrame = firstFrame || index > lastIndex;
-    if (writeFrame && !copied && !pointerMoved && index - lastIndex < kUnchangedFrameSteps) {
+    if (writeFrame && !newPicture && index - lastIndex < kUnchangedFrameSteps) {
       writeFrame = false;
       heldBack = true;
       heldBackIndex = index;

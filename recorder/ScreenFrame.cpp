@@ -53,7 +53,7 @@ void ScreenGrabber::CopyScreen() {
 BITMAPINFOHEADER* ScreenGrabber::MovePointer(bool* moved) {
   const PointerPlace place = pointer_.PlaceNow(x_, y_);
   const bool elsewhere = !(place == pointer_.Drawn());
-  if (moved) *moved = elsewhere;
+  *moved = elsewhere;
   if (!elsewhere) return frame_;
   const RECT left = pointer_.Drawn().Rect();
   {

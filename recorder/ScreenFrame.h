@@ -38,7 +38,7 @@ public:
   // to have changed since the last copy; valid as Grab's picture. `*moved` says whether the
   // pointer stood elsewhere or had another shape, so that a picture known to be the same as the
   // last need not be compared.
-  BITMAPINFOHEADER* MovePointer(bool* moved = nullptr);
+  BITMAPINFOHEADER* MovePointer(bool* moved);
   // The pixel rows of the packed DIB (counted from its bottom row, as stored) that the pointer
   // covers in the last picture and covered in the one before: changes within them may be the
   // pointer's alone. Empty (first == end) when the pointer lies outside both.
